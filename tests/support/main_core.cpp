@@ -1,0 +1,10 @@
+// Test entry for libraries that need Qt's core event loop but no GUI.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

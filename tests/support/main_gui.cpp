@@ -1,0 +1,10 @@
+// Test entry for widget tests: a QApplication on the platform CTest selects (offscreen).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

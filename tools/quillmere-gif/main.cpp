@@ -1,0 +1,48 @@
+// quillmere-gif: command-line front end of the GIF codec and colour processing.
+#include "tools/quillmere-gif/command_registry.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace qm::tool {
+
+std::map<std::string, Command>& commands() {
+    static std::map<std::string, Command> table;
+    return table;
+}
+
+namespace {
+
+void printHelp(std::FILE* out) {
+    std::fprintf(out, "usage: quillmere-gif COMMAND [ARGS]\n\ncommands:\n");
+    for (const auto& [name, command] : commands())
+        std::fprintf(out, "  %-48s %s\n", command.usage.c_str(), command.summary.c_str());
+}
+
+} // namespace
+} // namespace qm::tool
+
+int main(int argc, char** argv) {
+    using namespace qm::tool;
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printHelp(stderr);
+        return ExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printHelp(stdout);
+        return ExitOk;
+    }
+    const auto found = commands().find(args[0]);
+    if (found == commands().end()) {
+        std::fprintf(stderr, "quillmere-gif: unknown command '%s'\n", args[0].c_str());
+        printHelp(stderr);
+        return ExitUsage;
+    }
+    args.erase(args.begin());
+    return found->second.run(args);
+}
