@@ -35,22 +35,8 @@ public:
     std::vector<TPaletteEntry>& entries() { return entries_; }
 
     // The colour table of an indexed QImage, opaque entries in palette order.
-    QList<QRgb> toColorTable() const {
-        QList<QRgb> table;
-        table.reserve(count());
-        for (const TPaletteEntry& e : entries_)
-            table.append(qRgb(e.peRed, e.peGreen, e.peBlue));
-        return table;
-    }
-
-    static TPalette fromColorTable(const QList<QRgb>& table) {
-        std::vector<TPaletteEntry> entries;
-        entries.reserve(static_cast<std::size_t>(table.size()));
-        for (QRgb c : table)
-            entries.push_back({static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
-                               static_cast<std::uint8_t>(qBlue(c)), 0});
-        return TPalette(std::move(entries));
-    }
+    QList<QRgb> toColorTable() const;
+    static TPalette fromColorTable(const QList<QRgb>& table);
 
     friend bool operator==(const TPalette&, const TPalette&) = default;
 
