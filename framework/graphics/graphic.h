@@ -1,0 +1,78 @@
+#pragma once
+// The abstract graphic of the picture system and the persistent base it shares with the objects
+// of the image formats: stream and file storage, size, emptiness, transparency, and the change
+// and progress events that the picture controls listen to.
+
+#include <QIODevice>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace qm {
+
+// Objects that can copy their state from another object of a compatible class. An unsupported
+// pairing raises EConvertError, as the framework always has.
+class TPersistent {
+public:
+    virtual ~TPersistent() = default;
+    // Copies `source` into this object; the default asks the source to do it (AssignTo).
+    virtual void Assign(const TPersistent& source);
+    // A human-readable class name, used in the message of an unsupported assignment.
+    virtual const char* ClassName() const { return "TPersistent"; }
+
+protected:
+    TPersistent() = default;
+    TPersistent(const TPersistent&) = default;
+    TPersistent& operator=(const TPersistent&) = default;
+    // Copies this object into `dest`; the default raises the unsupported-assignment error.
+    virtual void AssignTo(TPersistent& dest) const;
+    [[noreturn]] void AssignError(const TPersistent& source) const;
+};
+
+enum class TProgressStage { psStarting, psRunning, psEnding };
+
+class TGraphic;
+using TNotifyEvent = std::function<void(TGraphic& sender)>;
+using TProgressEvent = std::function<void(TGraphic& sender, TProgressStage stage, int percentDone,
+                                          bool redrawNow, const QRect& rect, const std::string& message)>;
+
+class TGraphic : public TPersistent {
+public:
+    ~TGraphic() override = default;
+
+    virtual void LoadFromStream(QIODevice& stream) = 0;
+    virtual void SaveToStream(QIODevice& stream) = 0;
+    // Open the file, run the stream operation and close the file on every path. A file that
+    // cannot be opened raises EInvalidGraphic naming the file; saving replaces the file only
+    // when the whole graphic was written.
+    void LoadFromFile(const QString& fileName);
+    void SaveToFile(const QString& fileName);
+
+    virtual int GetWidth() const = 0;
+    virtual int GetHeight() const = 0;
+    virtual void SetWidth(int value) = 0;
+    virtual void SetHeight(int value) = 0;
+    virtual bool GetEmpty() const = 0;
+    virtual bool GetTransparent() const { return transparent_; }
+    virtual void SetTransparent(bool value);
+    bool GetModified() const { return modified_; }
+    void SetModified(bool value);
+
+    TNotifyEvent OnChange;
+    TProgressEvent OnProgress;
+
+protected:
+    TGraphic() = default;
+    // Marks the graphic modified and tells OnChange.
+    virtual void Changed();
+    void Progress(TProgressStage stage, int percentDone, bool redrawNow, const QRect& rect,
+                  const std::string& message);
+
+private:
+    bool transparent_ = false;
+    bool modified_ = false;
+};
+
+} // namespace qm

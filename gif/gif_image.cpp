@@ -1,0 +1,152 @@
+#include "gif/gif_image.h"
+
+#include "gif/gif_exception.h"
+#include "gif/gif_extensions.h"
+
+#include <algorithm>
+
+namespace qm {
+
+void GIFImageWarning(TGIFImage* image, const TPersistent& sender, TGIFSeverity severity,
+                     const std::string& message) {
+    if (image != nullptr)
+        image->Warning(sender, severity, message);
+}
+
+TGIFImage::TGIFImage()
+    : header_(std::make_unique<TGIFHeader>(this)), images_(std::make_unique<TGIFImageList>(this)),
+      drawOptions_(GIFImageDefaultDrawOptions), animationSpeed_(GIFImageDefaultAnimationSpeed),
+      reductionBits_(GIFImageDefaultColorReductionBits) {
+    ColorReduction = GIFImageDefaultColorReduction;
+    DitherMode = GIFImageDefaultDitherMode;
+    Compression = GIFImageDefaultCompression;
+    NewImage();
+}
+
+TGIFImage::~TGIFImage() { images_->Clear(); }
+
+void TGIFImage::Clear() {
+    FreeBitmap();
+    images_->Clear();
+    header_->ColorMap().Clear();
+    header_->StoreWidth(0);
+    header_->StoreHeight(0);
+    header_->Prepare();
+    FreePalette();
+}
+
+namespace {
+
+template <class Extent> void CheckFramesFit(const TGIFImageList& images, int value, Extent extent, const char* message) {
+    for (const auto& frame : images)
+        if (extent(*frame) > value)
+            throw GIFException(message);
+}
+
+} // namespace
+
+void TGIFImage::SetWidth(int value) {
+    CheckFramesFit(*images_, value, [](const TGIFSubImage& f) { return f.Left() + f.Width(); }, sBadWidth);
+    if (value == GetWidth())
+        return;
+    header_->StoreWidth(value);
+    FreeBitmap();
+    Changed();
+}
+
+void TGIFImage::SetHeight(int value) {
+    CheckFramesFit(*images_, value, [](const TGIFSubImage& f) { return f.Top() + f.Height(); }, sBadHeight);
+    if (value == GetHeight())
+        return;
+    header_->StoreHeight(value);
+    FreeBitmap();
+    Changed();
+}
+
+TGIFVersion TGIFImage::Version() const {
+    TGIFVersion version = TGIFVersion::gvUnknown;
+    for (const auto& frame : *images_) {
+        version = std::max(version, frame->GetVersion());
+        if (version == TGIFVersion::gv89a)
+            break;
+    }
+    return version;
+}
+
+int TGIFImage::ColorResolution() const {
+    int result = header_->ColorResolution();
+    for (const auto& frame : *images_)
+        result = std::max(result, frame->ColorResolution());
+    return result;
+}
+
+int TGIFImage::BitsPerPixel() const {
+    int result = header_->BitsPerPixel();
+    for (const auto& frame : *images_)
+        result = std::max(result, frame->BitsPerPixel());
+    return result;
+}
+
+bool TGIFImage::IsTransparent() const {
+    return std::any_of(images_->begin(), images_->end(), [](const auto& frame) {
+        return frame->GraphicControlExtension != nullptr && frame->GraphicControlExtension->GetTransparent();
+    });
+}
+
+int TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame) {
+    const int index = images_->Add(std::move(frame));
+    FreeBitmap();
+    Changed();
+    return index;
+}
+
+int TGIFImage::Add(const TPersistent& source) {
+    if (dynamic_cast<const TGraphic*>(&source) == nullptr)
+        throw GIFException(sUnsupportedClass);
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->Assign(source); // on failure the new frame goes with the exception
+    return Add(std::move(frame));
+}
+
+void TGIFImage::Pack() {
+    FreeBitmap();
+    FreePalette();
+    for (const auto& frame : *images_) {
+        frame->FreeBitmap();
+        frame->FreePalette();
+    }
+    if (header_->ColorMap().Count() == 0 && images_->Count() == 1) {
+        TGIFSubImage& frame = *images_->First();
+        header_->ColorMap().Assign(frame.ColorMap());
+        frame.ColorMap().Clear();
+    }
+}
+
+void TGIFImage::SetDrawOptions(TGIFDrawOptions value) {
+    if (value == drawOptions_)
+        return;
+    drawOptions_ = value;
+    Pack();
+    Changed();
+}
+
+void TGIFImage::SetAnimationSpeed(int value) { animationSpeed_ = std::clamp(value, 0, 1000); }
+
+void TGIFImage::SetReductionBits(int value) {
+    if (value < 3 || value > 8)
+        throw GIFException(sInvalidBitSize);
+    reductionBits_ = value;
+}
+
+bool TGIFImage::GetDoDither() const {
+    if (!drawOptions_.contains(TGIFDrawOption::goDither))
+        return false;
+    return drawOptions_.contains(TGIFDrawOption::goAutoDither) ? DoAutoDither : true;
+}
+
+void TGIFImage::Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message) {
+    if (OnWarning)
+        OnWarning(sender, severity, message);
+}
+
+} // namespace qm

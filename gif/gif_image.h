@@ -1,0 +1,113 @@
+#pragma once
+// The GIF graphic: a whole GIF file in memory as a tree of its blocks. The image owns its header
+// (logical screen and global colour map) and its frames; each frame owns its extensions, local
+// colour map and pixels.
+
+#include "colour/colour_options.h"
+#include "colour/colormap.h"
+#include "framework/graphics/graphic.h"
+#include "gif/gif_header.h"
+#include "gif/gif_settings.h"
+#include "gif/gif_subimage.h"
+
+#include <QImage>
+
+#include <memory>
+#include <optional>
+
+namespace qm {
+
+class TGIFImageList : public TGIFList<TGIFSubImage> {
+public:
+    using TGIFList::TGIFList;
+    const char* ClassName() const override { return "TGIFImageList"; }
+    // Reads frames until the trailer (or anything that is not a frame).
+    void LoadFromStream(QIODevice& stream, TGIFImage* parent);
+    void SaveToStream(QIODevice& stream) override;
+};
+
+// The single 0x3B byte that ends a GIF file.
+class TGIFTrailer : public TGIFItem {
+public:
+    using TGIFItem::TGIFItem;
+    const char* ClassName() const override { return "TGIFTrailer"; }
+    void SaveToStream(QIODevice& stream) override;
+    void LoadFromStream(QIODevice& stream) override;
+};
+
+class TGIFImage : public TGraphic {
+public:
+    TGIFImage();
+    ~TGIFImage() override;
+    TGIFImage(const TGIFImage&) = delete;
+    TGIFImage& operator=(const TGIFImage&) = delete;
+    const char* ClassName() const override { return "TGIFImage"; }
+
+    void Clear();
+    void NewImage() { Clear(); }
+
+    bool GetEmpty() const override { return images_->Count() == 0; }
+    int GetWidth() const override { return header_->Width(); }
+    int GetHeight() const override { return header_->Height(); }
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
+    bool Equals(const TGraphic& other) const { return &other == this; }
+
+    void LoadFromStream(QIODevice& stream) override;
+    void SaveToStream(QIODevice& stream) override;
+
+    TGIFVersion Version() const;
+    int ColorResolution() const;
+    int BitsPerPixel() const;
+    int BackgroundColorIndex() const { return header_->GetBackgroundColorIndex(); }
+    void SetBackgroundColorIndex(int index) { header_->SetBackgroundColorIndex(index); }
+    TColor BackgroundColor() { return header_->GetBackgroundColor(); }
+    void SetBackgroundColor(TColor color) { header_->SetBackgroundColor(color); }
+    int AspectRatio() const { return header_->AspectRatio(); }
+    TGIFColorMap& ColorMap() { return header_->ColorMap(); }
+    bool IsTransparent() const;
+
+    // Takes a frame over as it is; returns its index.
+    int Add(std::unique_ptr<TGIFSubImage> frame);
+    // A graphic of another kind becomes a new frame by assignment; anything else is refused.
+    int Add(const TPersistent& source);
+    // Drops derived data and moves a single frame's local colours into an empty global map.
+    void Pack();
+
+    TGIFDrawOptions DrawOptions() const { return drawOptions_; }
+    void SetDrawOptions(TGIFDrawOptions value);
+    int AnimationSpeed() const { return animationSpeed_; }
+    void SetAnimationSpeed(int value);
+    int ReductionBits() const { return reductionBits_; }
+    void SetReductionBits(int value);
+    TColorReduction ColorReduction = TColorReduction::rmNone;
+    TDitherMode DitherMode = TDitherMode::dmNearest;
+    TGIFCompression Compression = TGIFCompression::gcLZW;
+    TColor DrawBackgroundColor = 0x1FFFFFFF;
+    bool GetDoDither() const;
+
+    TGIFHeader& Header() { return *header_; }
+    const TGIFHeader& Header() const { return *header_; }
+    TGIFImageList& Images() { return *images_; }
+    const TGIFImageList& Images() const { return *images_; }
+
+    virtual void Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message);
+    TGIFWarning OnWarning;
+
+    // Derived data that rendering builds on demand; every change drops it.
+    void FreeBitmap() { bitmap_.reset(); }
+    void FreePalette() { palette_.reset(); }
+    void NotifyChange() { Changed(); }
+    using TGraphic::Progress;
+
+private:
+    std::unique_ptr<TGIFHeader> header_;
+    std::unique_ptr<TGIFImageList> images_;
+    TGIFDrawOptions drawOptions_;
+    int animationSpeed_ = 100;
+    int reductionBits_ = 8;
+    std::optional<QImage> bitmap_;
+    std::optional<TPalette> palette_;
+};
+
+} // namespace qm

@@ -1,0 +1,181 @@
+// Reading a GIF stream into the document model: header, frames with their extensions and
+// colour tables, LZW pixel data and trailer. The reader is tolerant: oddities that still leave a
+// picture become warnings; unreadable data raises GIFException.
+#include "framework/core/stream.h"
+#include "gif/codec/lzw_decoder.h"
+#include "gif/gif_exception.h"
+#include "gif/gif_extensions.h"
+#include "gif/gif_image.h"
+#include "gif/gif_progress.h"
+#include "gif/gif_stream_util.h"
+
+#include <cctype>
+#include <memory>
+#include <new>
+
+namespace qm {
+
+namespace {
+
+bool IsGIFSignature(const std::uint8_t* bytes) {
+    return std::toupper(bytes[0]) == 'G' && std::toupper(bytes[1]) == 'I' && std::toupper(bytes[2]) == 'F';
+}
+
+// Steps back over the byte just read, so that the next reader sees it again.
+void StepBack(QIODevice& stream, qint64 bytes = 1) { stream.seek(std::max<qint64>(0, stream.pos() - bytes)); }
+
+} // namespace
+
+void TGIFImage::LoadFromStream(QIODevice& stream) {
+    TGIFProgressScope progress(*this, sProgressLoading);
+    Clear();
+    const qint64 start = stream.pos();
+    try {
+        header_->LoadFromStream(stream);
+        images_->LoadFromStream(stream, this);
+        TGIFTrailer(this).LoadFromStream(stream);
+    } catch (const GIFException&) {
+        stream.seek(start);
+        throw;
+    } catch (const EInvalidGraphic& e) {
+        // Short reads of the stream layer count as the unit's own error.
+        stream.seek(start);
+        throw GIFException(e.what());
+    } catch (const std::bad_alloc&) {
+        stream.seek(start);
+        throw GIFException(sFrameTooLarge);
+    }
+    progress.Succeeded();
+    Changed();
+}
+
+void TGIFHeader::LoadFromStream(QIODevice& stream) {
+    const qint64 start = stream.pos();
+    std::uint8_t signature[6];
+    ReadCheck(stream, signature, sizeof signature);
+    if (!IsGIFSignature(signature)) {
+        // Some writers put four bytes before the GIF data.
+        stream.seek(start + 4);
+        ReadCheck(stream, signature, sizeof signature);
+        if (!IsGIFSignature(signature))
+            throw GIFException(sBadSignature);
+    }
+    std::uint8_t screen[7];
+    ReadCheck(stream, screen, sizeof screen);
+    descriptor_.ScreenWidth = GetU16(screen);
+    descriptor_.ScreenHeight = GetU16(screen + 2);
+    descriptor_.PackedFields = screen[4];
+    descriptor_.BackgroundColorIndex = screen[5];
+    descriptor_.AspectRatio = screen[6];
+    if ((descriptor_.PackedFields & 0x80) != 0)
+        colorMap_->LoadFromStream(stream, 2 << (descriptor_.PackedFields & 0x07));
+    else
+        colorMap_->Clear();
+}
+
+void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
+    const qint64 size = stream.size();
+    for (;;) {
+        std::uint8_t introducer = 0;
+        do {
+            if (!ReadOptionalByte(stream, introducer))
+                return;
+        } while (introducer == 0x00);
+        if (introducer == 0x3B) {
+            StepBack(stream);
+            return;
+        }
+        if (introducer != 0x21 && introducer != 0x2C) {
+            Warning(TGIFSeverity::gsWarning, sBadBlock);
+            // The trailer check then reads the byte before the unknown one.
+            StepBack(stream, 2);
+            return;
+        }
+        StepBack(stream);
+        auto frame = std::make_unique<TGIFSubImage>(parent);
+        frame->LoadFromStream(stream);
+        Add(std::move(frame));
+        if (parent != nullptr) {
+            const int percent = size > 0 ? static_cast<int>((stream.pos() * 100 + size / 2) / size) : 0;
+            parent->Progress(TProgressStage::psRunning, percent, GIFImageRenderOnLoad, QRect(), sProgressLoading);
+        }
+    }
+}
+
+void TGIFSubImage::LoadFromStream(QIODevice& stream) {
+    Clear();
+    extensions_->LoadFromStream(stream, this);
+    std::uint8_t next = 0;
+    if (!ReadOptionalByte(stream, next))
+        return;
+    StepBack(stream);
+    if (next == 0x3B || next == 0x00)
+        return; // a frame of extensions only
+    std::uint8_t bytes[10];
+    ReadCheck(stream, bytes, sizeof bytes);
+    descriptor_.Separator = bytes[0];
+    descriptor_.Left = GetU16(bytes + 1);
+    descriptor_.Top = GetU16(bytes + 3);
+    descriptor_.Width = GetU16(bytes + 5);
+    descriptor_.Height = GetU16(bytes + 7);
+    descriptor_.PackedFields = bytes[9];
+    if ((descriptor_.Width == 0 || descriptor_.Height == 0) && image_ != nullptr) {
+        descriptor_.Width = static_cast<std::uint16_t>(image_->GetWidth());
+        descriptor_.Height = static_cast<std::uint16_t>(image_->GetHeight());
+        Warning(TGIFSeverity::gsWarning, sScreenSizeExceeded);
+    }
+    if ((descriptor_.PackedFields & 0x80) != 0)
+        colorMap_->LoadFromStream(stream, 2 << (descriptor_.PackedFields & 0x07));
+    Decompress(stream);
+}
+
+namespace {
+
+// The code tables are large; one decoder per thread serves every frame it reads.
+TLZWDecoder& SharedDecoder() {
+    thread_local auto decoder = std::make_unique<TLZWDecoder>();
+    return *decoder;
+}
+
+// Pixels already held by the other frames of the image.
+std::uint64_t PixelsHeld(const TGIFImage* image) {
+    std::uint64_t total = 0;
+    if (image != nullptr)
+        for (const auto& frame : image->Images())
+            total += frame->DataSize();
+    return total;
+}
+
+} // namespace
+
+void TGIFSubImage::Decompress(QIODevice& stream) {
+    const std::uint64_t area = static_cast<std::uint64_t>(Width()) * static_cast<std::uint64_t>(Height());
+    if (PixelsHeld(image_) + area > GIFMaximumImagePixels)
+        throw GIFException(sFrameTooLarge);
+    const bool transparent = Transparent && GraphicControlExtension != nullptr;
+    const auto fill = static_cast<std::uint8_t>(transparent ? GraphicControlExtension->GetTransparentColorIndex() : 0);
+    AllocatePixels(fill);
+    const TLZWTarget target{data_, Width(), Height(), Interlaced(), fill};
+    const TGIFByteSource source = [&stream](std::uint8_t* buffer, std::size_t count) {
+        return ReadAvailable(stream, buffer, count);
+    };
+    const TLZWWarningHandler warning = [this](TLZWWarning kind) {
+        Warning(TGIFSeverity::gsWarning, kind == TLZWWarning::lwPrematureEnd ? sOutOfData : sDecodeTooFewBits);
+    };
+    switch (SharedDecoder().Decode(target, source, warning).status) {
+    case TLZWStatus::lsOK:
+        break;
+    case TLZWStatus::lsCircularTable:
+        throw GIFException(sDecodeCircular);
+    case TLZWStatus::lsCodeSizeTooLarge:
+        throw GIFException(sBadCodeSize);
+    }
+}
+
+void TGIFTrailer::LoadFromStream(QIODevice& stream) {
+    std::uint8_t trailer = 0;
+    if (ReadOptionalByte(stream, trailer) && trailer != 0x3B)
+        Warning(TGIFSeverity::gsWarning, sBadTrailer);
+}
+
+} // namespace qm

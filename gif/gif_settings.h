@@ -1,0 +1,87 @@
+#pragma once
+// Shared vocabulary of the GIF unit (versions, severities, draw options, compression) and the
+// process-wide defaults that every new image copies.
+
+#include "colour/colour_options.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qm {
+
+class TPersistent;
+
+enum class TGIFVersion : std::uint8_t { gvUnknown, gv87a, gv89a };
+enum class TGIFSeverity : std::uint8_t { gsInfo, gsWarning, gsError };
+enum class TGIFCompression : std::uint8_t { gcLZW, gcRLE };
+
+// The three version characters written after "GIF" for gv87a and gv89a.
+inline const std::array<std::string, 2> GIFVersions = {"87a", "89a"};
+
+enum class TGIFDrawOption : std::uint8_t {
+    goAsync,
+    goTransparent,
+    goAnimate,
+    goLoop,
+    goLoopContinously,
+    goValidateCanvas,
+    goDirectDraw,
+    goClearOnLoop,
+    goTile,
+    goDither,
+    goAutoDither,
+};
+
+// A set of draw options; bit n stands for the option of ordinal n.
+class TGIFDrawOptions {
+public:
+    constexpr TGIFDrawOptions() = default;
+    constexpr explicit TGIFDrawOptions(std::uint16_t bits) : bits_(bits) {}
+    constexpr TGIFDrawOptions(std::initializer_list<TGIFDrawOption> options) {
+        for (const auto option : options)
+            bits_ = static_cast<std::uint16_t>(bits_ | bit(option));
+    }
+    constexpr bool contains(TGIFDrawOption option) const { return (bits_ & bit(option)) != 0; }
+    constexpr std::uint16_t bits() const { return bits_; }
+    friend constexpr bool operator==(TGIFDrawOptions, TGIFDrawOptions) = default;
+
+private:
+    static constexpr std::uint16_t bit(TGIFDrawOption option) {
+        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(option));
+    }
+    std::uint16_t bits_ = 0;
+};
+
+// Receives every soft problem of an image: the object that found it, how bad it is, and the text.
+using TGIFWarning =
+    std::function<void(const TPersistent& sender, TGIFSeverity severity, const std::string& message)>;
+
+// Process-wide defaults, read when an image is created (the delays while painting).
+inline TGIFDrawOptions GIFImageDefaultDrawOptions{TGIFDrawOption::goAsync,  TGIFDrawOption::goTransparent,
+                                                  TGIFDrawOption::goAnimate, TGIFDrawOption::goLoop,
+                                                  TGIFDrawOption::goDither, TGIFDrawOption::goAutoDither};
+inline TColorReduction GIFImageDefaultColorReduction = TColorReduction::rmNetscape;
+inline int GIFImageDefaultColorReductionBits = 8;
+inline TDitherMode GIFImageDefaultDitherMode = TDitherMode::dmNearest;
+inline TGIFCompression GIFImageDefaultCompression = TGIFCompression::gcLZW;
+inline int GIFImageDefaultAnimationSpeed = 100;
+inline bool GIFImageRenderOnLoad = false;
+inline bool GIFImageOptimizeOnStream = false;
+inline int GIFDelayExp = 12;
+inline int GIFDefaultDelay = 10;
+inline int GIFMinimumDelay = 3;
+inline int GIFMaximumDelay = 1000;
+// Both become true at start-up on a screen of 8 bits per pixel or less.
+inline bool DoAutoDither = false;
+inline bool PaletteDevice = false;
+
+// The largest frame (width x height) the reader allocates. A GIF frame can claim 65535 x 65535
+// pixels in ten bytes; this bound keeps a hostile file from exhausting memory while leaving room
+// for any real picture.
+inline std::uint64_t GIFMaximumFramePixels = 256ull * 1024 * 1024;
+// The most pixels all frames of one image may hold together while reading.
+inline std::uint64_t GIFMaximumImagePixels = 1024ull * 1024 * 1024;
+
+} // namespace qm

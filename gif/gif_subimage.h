@@ -1,0 +1,106 @@
+#pragma once
+// One frame of a GIF image: its image descriptor, local colour map, extensions and pixels (one
+// colour index per byte, rows top to bottom, no padding).
+
+#include "colour/colormap.h"
+#include "gif/gif_extension.h"
+#include "gif/gif_item.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+// The 10 bytes of an image descriptor, as in the file.
+struct TImageDescriptor {
+    std::uint8_t Separator = 0x2C;
+    std::uint16_t Left = 0;
+    std::uint16_t Top = 0;
+    std::uint16_t Width = 0;
+    std::uint16_t Height = 0;
+    std::uint8_t PackedFields = 0; // bit 7 table, 6 interlaced, 5 sort, 3-4 reserved, 0-2 table size
+};
+
+class TGIFGraphicControlExtension;
+
+class TGIFSubImage : public TGIFItem {
+public:
+    explicit TGIFSubImage(TGIFImage* image);
+    ~TGIFSubImage() override;
+    const char* ClassName() const override { return "TGIFSubImage"; }
+
+    void Clear();
+    TGIFVersion GetVersion() const override;
+    int ColorResolution() const;
+    int BitsPerPixel() const;
+
+    // Bounds by index: 1 left, 2 top, 3 width, 4 height.
+    int GetBounds(int index) const;
+    void SetBounds(int index, int value);
+    void SetBoundsRect(const QRect& rect);
+    void DoSetBounds(int left, int top, int width, int height);
+    QRect GetBoundsRect() const;
+    QRect GetClientRect() const;
+    int Left() const { return descriptor_.Left; }
+    int Top() const { return descriptor_.Top; }
+    int Width() const { return descriptor_.Width; }
+    int Height() const { return descriptor_.Height; }
+    bool Interlaced() const { return (descriptor_.PackedFields & 0x40) != 0; }
+    void SetInterlaced(bool value);
+    const TImageDescriptor& Descriptor() const { return descriptor_; }
+
+    bool GetEmpty() const;
+    // A fresh zeroed buffer of width x height bytes (none when that is 0).
+    void NewImage();
+    void FreeImage();
+    // Allocates the buffer when missing; a frame without area raises "Image is empty".
+    void NeedImage();
+    std::uint8_t* GetScanline(int row);
+    std::uint8_t GetPixel(int x, int y);
+    std::vector<std::uint8_t>& Data() { return data_; }
+    const std::vector<std::uint8_t>& Data() const { return data_; }
+    std::size_t DataSize() const { return data_.size(); }
+
+    TGIFColorMap& GetActiveColorMap();
+    TGIFLocalColorMap& ColorMap() { return *colorMap_; }
+    const TGIFLocalColorMap& ColorMap() const { return *colorMap_; }
+    TGIFExtensionList& Extensions() { return *extensions_; }
+    const TGIFExtensionList& Extensions() const { return *extensions_; }
+
+    // The first graphic control extension created for this frame; owned by Extensions.
+    TGIFGraphicControlExtension* GraphicControlExtension = nullptr;
+    bool Transparent = false;
+
+    // Derived data that rendering builds on demand; every change of pixels, bounds or colours
+    // drops it.
+    void FreeBitmap();
+    void FreeMask();
+    void FreePalette();
+
+    void SaveToStream(QIODevice& stream) override;
+    void LoadFromStream(QIODevice& stream) override;
+    // Decodes the LZW data that follows the descriptor (and local colour table) into the pixels.
+    void Decompress(QIODevice& stream);
+    // Writes the minimum code size, the compressed pixels in sub-blocks and the terminator.
+    void Compress(QIODevice& stream);
+
+private:
+    void AllocatePixels(std::uint8_t fill);
+    void PreparePackedFields();
+
+    TImageDescriptor descriptor_;
+    std::unique_ptr<TGIFLocalColorMap> colorMap_;
+    std::unique_ptr<TGIFExtensionList> extensions_;
+    std::vector<std::uint8_t> data_;
+    std::optional<QImage> bitmap_;
+    std::optional<QImage> mask_;
+    bool needMask_ = true;
+    std::optional<TPalette> palette_;
+};
+
+} // namespace qm
