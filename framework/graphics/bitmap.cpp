@@ -1,0 +1,264 @@
+#include "framework/graphics/bitmap.h"
+
+#include "framework/core/exceptions.h"
+#include "framework/core/stream.h"
+#include "framework/graphics/stock_palettes.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QSaveFile>
+#include <cstring>
+
+namespace qm {
+
+namespace {
+
+constexpr int kFileHeaderSize = 14;
+constexpr int kInfoHeaderSize = 40;
+
+QImage::Format QtFormatOf(TPixelFormat format) {
+    switch (format) {
+    case TPixelFormat::pf1bit:
+        return QImage::Format_Mono;
+    case TPixelFormat::pf4bit:
+    case TPixelFormat::pf8bit:
+        return QImage::Format_Indexed8;
+    case TPixelFormat::pf24bit:
+        return QImage::Format_BGR888;
+    case TPixelFormat::pf32bit:
+        return QImage::Format_ARGB32;
+    }
+    return QImage::Format_BGR888;
+}
+
+int MaxColours(TPixelFormat format) {
+    return IsIndexed(format) ? 1 << BitsPerPixel(format) : 0;
+}
+
+// The sixteen colours of the stock palette that every adapter shows: its first and last eight.
+QList<QRgb> SixteenColours() {
+    const QList<QRgb> stock = StockDefaultPalette().toColorTable();
+    return stock.mid(0, 8) + stock.mid(12, 8);
+}
+
+QList<QRgb> DefaultColourTable(TPixelFormat format) {
+    switch (format) {
+    case TPixelFormat::pf1bit:
+        return {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    case TPixelFormat::pf4bit:
+        return SixteenColours();
+    case TPixelFormat::pf8bit:
+        return HalftonePalette().toColorTable();
+    default:
+        return {};
+    }
+}
+
+QImage ConvertImage(const QImage& image, TPixelFormat format) {
+    const bool fitsTable = image.format() == QImage::Format_Indexed8 ||
+                           image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB;
+    switch (format) {
+    case TPixelFormat::pf1bit:
+        return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    case TPixelFormat::pf4bit:
+        if (fitsTable && image.colorCount() <= 16)
+            return image.convertToFormat(QImage::Format_Indexed8);
+        return image.convertToFormat(QImage::Format_Indexed8, SixteenColours(), Qt::ThresholdDither);
+    case TPixelFormat::pf8bit:
+        if (fitsTable)
+            return image.convertToFormat(QImage::Format_Indexed8);
+        return image.convertToFormat(QImage::Format_Indexed8, HalftonePalette().toColorTable(),
+                                     Qt::ThresholdDither);
+    case TPixelFormat::pf24bit:
+    case TPixelFormat::pf32bit:
+        return image.convertToFormat(QtFormatOf(format));
+    }
+    return image;
+}
+
+void PutLE16(QByteArray& out, int value) {
+    out.append(static_cast<char>(value & 0xFF));
+    out.append(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void PutLE32(QByteArray& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out.append(static_cast<char>((value >> shift) & 0xFF));
+}
+
+// One row in the packing of a BMP file (4-bit pixels two to a byte, high nibble first).
+void AppendFileRow(QByteArray& out, const TBitmap& bitmap, int row, int stride) {
+    const std::uint8_t* line = bitmap.ScanLine(row);
+    const auto start = out.size();
+    out.append(stride, '\0');
+    auto* dest = reinterpret_cast<std::uint8_t*>(out.data() + start);
+    if (bitmap.PixelFormat() == TPixelFormat::pf4bit) {
+        for (int x = 0; x < bitmap.Width(); ++x)
+            dest[x / 2] |= static_cast<std::uint8_t>((line[x] & 0x0F) << (x % 2 == 0 ? 4 : 0));
+        return;
+    }
+    const int used = (bitmap.Width() * BitsPerPixel(bitmap.PixelFormat()) + 7) / 8;
+    std::memcpy(dest, line, static_cast<std::size_t>(used));
+}
+
+} // namespace
+
+int BitsPerPixel(TPixelFormat format) {
+    switch (format) {
+    case TPixelFormat::pf1bit:
+        return 1;
+    case TPixelFormat::pf4bit:
+        return 4;
+    case TPixelFormat::pf8bit:
+        return 8;
+    case TPixelFormat::pf24bit:
+        return 24;
+    case TPixelFormat::pf32bit:
+        return 32;
+    }
+    return 24;
+}
+
+bool IsIndexed(TPixelFormat format) {
+    return BitsPerPixel(format) <= 8;
+}
+
+TBitmap::TBitmap(int width, int height, TPixelFormat format) : format_(format) {
+    SetSize(width, height);
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+    if (!image_.isNull() && format != format_)
+        image_ = ConvertImage(image_, format);
+    format_ = format;
+}
+
+void TBitmap::SetSize(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        image_ = QImage();
+        return;
+    }
+    const std::optional<TPalette> kept = Palette();
+    QImage image(width, height, QtFormatOf(format_));
+    if (image.isNull())
+        throw EOutOfResources("Not enough memory for a bitmap of " + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels");
+    image.fill(0);
+    if (IsIndexed(format_))
+        image.setColorTable(kept ? kept->toColorTable() : DefaultColourTable(format_));
+    image_ = image;
+}
+
+std::optional<TPalette> TBitmap::Palette() const {
+    if (image_.isNull() || !IsIndexed(format_))
+        return std::nullopt;
+    return TPalette::fromColorTable(image_.colorTable());
+}
+
+void TBitmap::SetPalette(const TPalette& palette) {
+    if (!IsIndexed(format_))
+        throw EInvalidGraphicOperation("A bitmap of " + std::to_string(BitsPerPixel(format_)) +
+                                       " bits per pixel has no palette");
+    if (palette.count() > MaxColours(format_))
+        throw EInvalidGraphicOperation("Too many palette entries for the pixel format");
+    image_.setColorTable(palette.toColorTable());
+}
+
+void TBitmap::CheckRow(int row) const {
+    if (row < 0 || row >= image_.height())
+        throw EInvalidGraphicOperation("Scan line index out of range");
+}
+
+std::uint8_t* TBitmap::ScanLine(int row) {
+    CheckRow(row);
+    return image_.scanLine(row);
+}
+
+const std::uint8_t* TBitmap::ScanLine(int row) const {
+    CheckRow(row);
+    return image_.constScanLine(row);
+}
+
+void TBitmap::SetImage(const QImage& image) {
+    if (image.isNull()) {
+        image_ = QImage();
+        return;
+    }
+    if (image.depth() == 1)
+        format_ = TPixelFormat::pf1bit;
+    else if (image.format() == QImage::Format_Indexed8)
+        format_ = TPixelFormat::pf8bit;
+    else if (image.hasAlphaChannel())
+        format_ = TPixelFormat::pf32bit;
+    else
+        format_ = TPixelFormat::pf24bit;
+    image_ = image.convertToFormat(QtFormatOf(format_));
+}
+
+void TBitmap::LoadFromStream(QIODevice& stream) {
+    QImageReader reader(&stream);
+    reader.setAutoTransform(false);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw EInvalidGraphic("Bitmap image is not valid");
+    SetImage(image);
+}
+
+void TBitmap::LoadFromFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInvalidGraphic("Cannot open file \"" + fileName.toStdString() +
+                              "\": " + file.errorString().toStdString());
+    LoadFromStream(file);
+}
+
+void TBitmap::SaveToStream(QIODevice& stream) const {
+    const int bits = BitsPerPixel(format_);
+    const int stride = ((Width() * bits + 31) / 32) * 4;
+    const QList<QRgb> table = image_.colorTable();
+    const int tableSize = IsIndexed(format_) ? static_cast<int>(table.size()) : 0;
+    const int bitsOffset = kFileHeaderSize + kInfoHeaderSize + tableSize * 4;
+    const auto imageSize = static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(Height());
+
+    QByteArray out;
+    out.reserve(bitsOffset + static_cast<qsizetype>(imageSize));
+    out.append("BM");
+    PutLE32(out, static_cast<std::uint32_t>(bitsOffset) + imageSize);
+    PutLE32(out, 0);
+    PutLE32(out, static_cast<std::uint32_t>(bitsOffset));
+    PutLE32(out, kInfoHeaderSize);
+    PutLE32(out, static_cast<std::uint32_t>(Width()));
+    PutLE32(out, static_cast<std::uint32_t>(Height()));
+    PutLE16(out, 1);
+    PutLE16(out, bits);
+    PutLE32(out, 0); // no compression
+    PutLE32(out, imageSize);
+    PutLE32(out, 0);
+    PutLE32(out, 0);
+    PutLE32(out, static_cast<std::uint32_t>(tableSize));
+    PutLE32(out, static_cast<std::uint32_t>(tableSize));
+    for (int i = 0; i < tableSize; ++i) {
+        const QRgb c = table[i];
+        out.append(static_cast<char>(qBlue(c)));
+        out.append(static_cast<char>(qGreen(c)));
+        out.append(static_cast<char>(qRed(c)));
+        out.append('\0');
+    }
+    for (int row = Height() - 1; row >= 0; --row)
+        AppendFileRow(out, *this, row, stride);
+    WriteCheck(stream, out.constData(), static_cast<std::size_t>(out.size()));
+}
+
+void TBitmap::SaveToFile(const QString& fileName) const {
+    // Written beside the target and renamed into place, so a failed save leaves the old file.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EInvalidGraphic("Cannot open file \"" + fileName.toStdString() +
+                              "\": " + file.errorString().toStdString());
+    SaveToStream(file);
+    if (!file.commit())
+        throw EInvalidGraphic("Cannot write file \"" + fileName.toStdString() +
+                              "\": " + file.errorString().toStdString());
+}
+
+} // namespace qm

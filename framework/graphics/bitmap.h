@@ -1,0 +1,73 @@
+#pragma once
+// The framework's bitmap: a QImage with a pixel format of 1, 4, 8, 24 or 32 bits per pixel, an
+// optional palette and direct row access, loaded from BMP, PNG or JPEG files and saved as BMP.
+//
+// Rows keep the byte order of device-independent bitmaps: 24-bit pixels are blue, green, red;
+// 32-bit pixels blue, green, red, alpha; 1-bit rows put the leftmost pixel in the top bit. A 4-bit
+// bitmap keeps one byte per pixel in memory (an index below 16); it is packed only when saved.
+
+#include "framework/graphics/palette.h"
+
+#include <QIODevice>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace qm {
+
+enum class TPixelFormat : std::uint8_t { pf1bit, pf4bit, pf8bit, pf24bit, pf32bit };
+
+int BitsPerPixel(TPixelFormat format);
+bool IsIndexed(TPixelFormat format);
+
+class TBitmap {
+public:
+    TBitmap() = default;
+    // A bitmap of the given size, every pixel zero (index 0 or black). Indexed formats start with
+    // a black-and-white palette for 1 bit and the stock colours for 4 and 8 bits.
+    TBitmap(int width, int height, TPixelFormat format);
+
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
+    bool Empty() const { return image_.isNull(); }
+
+    TPixelFormat PixelFormat() const { return format_; }
+    // Converts the pixels in place. True colour to an indexed format maps every pixel to the
+    // nearest colour of a fixed palette (black and white, or the stock colours).
+    void SetPixelFormat(TPixelFormat format);
+    // Resizes to width × height keeping the pixel format; the pixels become zero. 0 × 0 empties.
+    void SetSize(int width, int height);
+
+    // The palette of an indexed bitmap; none for 24 and 32 bits or an empty bitmap.
+    std::optional<TPalette> Palette() const;
+    // Replaces the colour table of an indexed bitmap (at most 2, 16 or 256 entries by format).
+    void SetPalette(const TPalette& palette);
+
+    // Row `row` (0 is the top). Out of range raises "Scan line index out of range".
+    std::uint8_t* ScanLine(int row);
+    const std::uint8_t* ScanLine(int row) const;
+    int BytesPerLine() const { return static_cast<int>(image_.bytesPerLine()); }
+
+    // Reads any picture Qt can decode (BMP, PNG, JPEG, ...). Unreadable data raises
+    // EInvalidGraphic("Bitmap image is not valid") and leaves the bitmap unchanged.
+    void LoadFromStream(QIODevice& stream);
+    void LoadFromFile(const QString& fileName);
+    // Writes an uncompressed BMP file: a colour table of exactly the palette's entries for indexed
+    // formats (their count in colours-used and colours-important), rows bottom-up.
+    void SaveToStream(QIODevice& stream) const;
+    void SaveToFile(const QString& fileName) const;
+
+    const QImage& Image() const { return image_; }
+    // Adopts an image; its depth chooses the pixel format (1 → 1 bit, indexed → 8 bits, images
+    // with alpha → 32 bits, everything else → 24 bits).
+    void SetImage(const QImage& image);
+
+private:
+    void CheckRow(int row) const;
+
+    QImage image_;
+    TPixelFormat format_ = TPixelFormat::pf24bit;
+};
+
+} // namespace qm
