@@ -47,6 +47,7 @@ public:
                             const TLZWWarningHandler& warning);
 
 private:
+    friend class TLZWDecodeRun;
     static constexpr int kTableSize = 4096;
     // Per-decode state lives in the object so that the tables (about 60 KB) are not on the stack;
     // make one decoder per load and reuse it for every frame.

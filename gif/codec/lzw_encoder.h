@@ -13,8 +13,9 @@ public:
     // Writes the minimum code size byte, the data sub-blocks and the zero-length terminator.
     TGIFEncodeStatus Encode(const TGIFEncodeSource& source, const TGIFByteSink& sink);
 
+    static constexpr int kHashSize = 8009; // a prime above twice the 4096 codes
+
 private:
-    static constexpr int kHashSize = 8009;
     std::array<std::uint32_t, kHashSize> hash_{};
 };
 

@@ -1,0 +1,362 @@
+#include "gif/codec/lzw_decoder.h"
+
+#include "gif/codec/interlace.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qm {
+
+std::size_t TGIFMemorySource::operator()(std::uint8_t* buffer, std::size_t count) {
+    const std::size_t n = std::min(count, data_.size() - offset_);
+    if (n > 0)
+        std::memcpy(buffer, data_.data() + offset_, n);
+    offset_ += n;
+    return n;
+}
+
+namespace {
+
+constexpr int kMaxCode = 4096;
+constexpr int kMaxMinCodeSize = 11;
+constexpr int kEndOfData = -1;
+
+// Reads LSB-first codes from the data sub-blocks, one sub-block at a time. The last two bytes of a
+// sub-block are carried to the front of the buffer so that a code may straddle sub-blocks.
+class TLZWBitReader {
+public:
+    TLZWBitReader(const TGIFByteSource& source, const TLZWWarningHandler& warning)
+        : source_(source), warning_(warning) {}
+
+    // The next code, or kEndOfData when the data are exhausted. The first call yields the clear
+    // code without reading, so that data which do not start with one still get fresh tables.
+    int Next(int codeSize, int clearCode) {
+        if (fresh_) [[unlikely]] {
+            fresh_ = false;
+            return clearCode;
+        }
+        if (bitPos_ + static_cast<std::uint32_t>(codeSize) >= lastBit_) [[unlikely]] {
+            if (!Refill(static_cast<std::uint32_t>(codeSize)))
+                return kEndOfData;
+        }
+        const std::uint8_t* p = buffer_.data() + (bitPos_ >> 3);
+        const std::uint32_t bits = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+        const int code = static_cast<int>((bits >> (bitPos_ & 7)) & ((1u << codeSize) - 1));
+        bitPos_ += static_cast<std::uint32_t>(codeSize);
+        return code;
+    }
+
+    // After the end code: skip what is left of the data up to its zero-length terminator.
+    void SkipRemainingBlocks() {
+        if (zeroLength_)
+            return;
+        std::uint8_t count = 0;
+        while (source_(&count, 1) == 1 && count != 0) {
+            if (source_(buffer_.data(), count) < count)
+                return;
+        }
+    }
+
+private:
+    bool Refill(std::uint32_t codeSize) {
+        if (done_) {
+            WarnIfDrained();
+            return false;
+        }
+        // A code may need more than one more sub-block when the sub-blocks are very short.
+        do {
+            if (!ReadBlock())
+                return false;
+        } while (bitPos_ + codeSize > lastBit_ && !done_);
+        if (bitPos_ + codeSize > lastBit_) {
+            WarnIfDrained();
+            return false;
+        }
+        return true;
+    }
+
+    bool ReadBlock() {
+        buffer_[0] = buffer_[lastByteCount_ - 2];
+        buffer_[1] = buffer_[lastByteCount_ - 1];
+        std::uint8_t count = 0;
+        if (source_(&count, 1) != 1)
+            return false;
+        if (count == 0)
+            zeroLength_ = done_ = true;
+        const std::size_t got = count == 0 ? 0 : source_(buffer_.data() + 2, count);
+        if (got < count)
+            warning_(TLZWWarning::lwPrematureEnd);
+        lastByteCount_ = 2 + static_cast<std::uint32_t>(got);
+        bitPos_ = bitPos_ + 16 - lastBit_;
+        lastBit_ = lastByteCount_ * 8;
+        return true;
+    }
+
+    void WarnIfDrained() {
+        if (bitPos_ >= lastBit_)
+            warning_(TLZWWarning::lwBitBufferUnderrun);
+    }
+
+    const TGIFByteSource& source_;
+    const TLZWWarningHandler& warning_;
+    // 2 carried bytes + 255 data bytes, and room for the three-byte read past the last one.
+    std::array<std::uint8_t, 2 + 255 + 3> buffer_{};
+    std::uint32_t bitPos_ = 0;
+    std::uint32_t lastBit_ = 0;
+    std::uint32_t lastByteCount_ = 2;
+    bool zeroLength_ = false;
+    bool done_ = false;
+    bool fresh_ = true;
+};
+
+} // namespace
+
+// One frame's decoding. While the string table is well formed (every entry's prefix is an older
+// entry) a code's string is copied from where it was last written; a code beyond the table
+// switches to walking prefix chains until the next clear code, which copes with any table.
+class TLZWDecodeRun {
+public:
+    TLZWDecodeRun(TLZWDecoder& tables, TLZWBitReader& bits, std::uint8_t* out, std::size_t total,
+                  int minCodeSize)
+        : t_(tables), bits_(bits), out_(out), total_(total), clear_(1 << minCodeSize), end_(clear_ + 1),
+          setCodeSize_(minCodeSize + 1) {
+        std::fill(t_.prefix_.begin(), t_.prefix_.end(), 0);
+        std::fill(t_.suffix_.begin(), t_.suffix_.end(), 0);
+        for (int i = 0; i < clear_; ++i) {
+            t_.suffix_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i);
+            t_.first_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i);
+        }
+        ResetTable();
+    }
+
+    TLZWStatus Run() {
+        while (pos_ < total_) {
+            if (!Step())
+                return status_;
+        }
+        // One code past the last pixel, so that an end code there consumes the terminator.
+        if (pending_ == 0)
+            Step();
+        return status_;
+    }
+
+    std::size_t written() const { return pos_; }
+
+private:
+    // Reads and applies one code; false when the data ended (or turned out to be corrupt).
+    bool Step() {
+        const int code = bits_.Next(codeSize_, clear_);
+        if (code < 0)
+            return false;
+        if (code == clear_)
+            return Restart();
+        if (code == end_) {
+            bits_.SkipRemainingBlocks();
+            return false;
+        }
+        return sane_ ? Decode(code) : Walk(code);
+    }
+
+    // After a clear code: the first code that is not a clear code is output as it is.
+    bool Restart() {
+        ResetTable();
+        int code = clear_;
+        while (code == clear_)
+            code = bits_.Next(codeSize_, clear_);
+        if (code < 0)
+            return false;
+        if (code == end_) {
+            // A clear code followed by the end code carries no pixel at all.
+            bits_.SkipRemainingBlocks();
+            return false;
+        }
+        sane_ = code < clear_;
+        firstCode_ = old_ = code;
+        oldPos_ = static_cast<std::uint32_t>(pos_);
+        oldLength_ = 1;
+        Put(static_cast<std::uint8_t>(code));
+        return true;
+    }
+
+    void ResetTable() {
+        const auto from = static_cast<std::size_t>(clear_ + 2);
+        const auto to = std::max(from, static_cast<std::size_t>(highWater_));
+        std::fill(t_.prefix_.begin() + static_cast<std::ptrdiff_t>(from),
+                  t_.prefix_.begin() + static_cast<std::ptrdiff_t>(to), 0);
+        std::fill(t_.suffix_.begin() + static_cast<std::ptrdiff_t>(from),
+                  t_.suffix_.begin() + static_cast<std::ptrdiff_t>(to), 0);
+        codeSize_ = setCodeSize_;
+        threshold_ = 2 * clear_;
+        next_ = clear_ + 2;
+        highWater_ = next_;
+        sane_ = true;
+    }
+
+    // The table path: copies the code's string from its earlier occurrence in the output.
+    bool Decode(int code) {
+        const auto start = static_cast<std::uint32_t>(pos_);
+        std::uint32_t length;
+        int first;
+        if (code < clear_) {
+            first = code;
+            length = 1;
+            AddEntry(first);
+            Put(static_cast<std::uint8_t>(code));
+        } else if (code < next_) {
+            const auto c = static_cast<std::size_t>(code);
+            first = t_.first_[c];
+            length = t_.length_[c];
+            AddEntry(first);
+            Copy(t_.position_[c], length);
+        } else if (code == next_) {
+            // The string of the previous code followed by its own first pixel.
+            first = firstCode_;
+            length = oldLength_ + 1;
+            AddEntry(first);
+            Copy(oldPos_, oldLength_);
+            if (pos_ < total_)
+                Put(out_[oldPos_]);
+            else
+                ++pending_;
+        } else {
+            sane_ = false;
+            return Walk(code);
+        }
+        firstCode_ = first;
+        old_ = code;
+        oldPos_ = start;
+        oldLength_ = length;
+        return true;
+    }
+
+    void AddEntry(int first) {
+        if (next_ >= kMaxCode)
+            return;
+        const auto n = static_cast<std::size_t>(next_);
+        t_.prefix_[n] = static_cast<std::uint16_t>(old_);
+        t_.suffix_[n] = static_cast<std::uint16_t>(first);
+        t_.first_[n] = static_cast<std::uint16_t>(firstCode_);
+        t_.length_[n] = static_cast<std::uint16_t>(oldLength_ + 1);
+        t_.position_[n] = oldPos_;
+        Grow();
+    }
+
+    void Grow() {
+        ++next_;
+        highWater_ = std::max(highWater_, next_);
+        if (next_ >= threshold_ && threshold_ < kMaxCode) {
+            threshold_ *= 2;
+            ++codeSize_;
+        }
+    }
+
+    // The chain path: walks the prefix chain onto a stack, bounded so that no table can loop it.
+    bool Walk(int incoming) {
+        std::size_t sp = 0;
+        int code = incoming;
+        if (code >= next_) {
+            t_.stack_[sp++] = static_cast<std::uint16_t>(firstCode_);
+            code = old_;
+        }
+        for (int steps = 0; code >= clear_; ++steps) {
+            const auto c = static_cast<std::size_t>(code);
+            t_.stack_[sp++] = t_.suffix_[c];
+            if (t_.prefix_[c] == code || steps == kMaxCode) {
+                status_ = TLZWStatus::lsCircularTable;
+                return false;
+            }
+            code = t_.prefix_[c];
+        }
+        firstCode_ = t_.suffix_[static_cast<std::size_t>(code)];
+        t_.stack_[sp++] = static_cast<std::uint16_t>(firstCode_);
+        if (next_ < kMaxCode) {
+            const auto n = static_cast<std::size_t>(next_);
+            t_.prefix_[n] = static_cast<std::uint16_t>(old_);
+            t_.suffix_[n] = static_cast<std::uint16_t>(firstCode_);
+            Grow();
+        }
+        old_ = incoming;
+        while (sp > 0 && pos_ < total_)
+            out_[pos_++] = static_cast<std::uint8_t>(t_.stack_[--sp]);
+        pending_ += sp;
+        return true;
+    }
+
+    void Put(std::uint8_t value) {
+        if (pos_ < total_)
+            out_[pos_++] = value;
+        else
+            ++pending_;
+    }
+
+    // Copies `length` bytes from `from`, which ends at or before the write position; what does
+    // not fit into the frame is only counted.
+    void Copy(std::uint32_t from, std::uint32_t length) {
+        const std::size_t room = total_ - pos_;
+        const std::size_t n = std::min<std::size_t>(length, room);
+        pending_ += length - n;
+        std::uint8_t* dst = out_ + pos_;
+        const std::uint8_t* src = out_ + from;
+        const std::size_t distance = pos_ - from;
+        const std::size_t rounded = (n + 7) & ~std::size_t{7};
+        if (distance >= 8 && rounded <= room) {
+            // Whole 8-byte words; the bytes written past the string are overwritten next.
+            for (std::size_t i = 0; i < n; i += 8)
+                std::memcpy(dst + i, src + i, 8);
+        } else {
+            for (std::size_t i = 0; i < n; ++i)
+                dst[i] = src[i];
+        }
+        pos_ += n;
+    }
+
+    TLZWDecoder& t_;
+    TLZWBitReader& bits_;
+    std::uint8_t* out_;
+    std::size_t total_;
+    std::size_t pos_ = 0;
+    std::size_t pending_ = 0; // pixels decoded beyond the frame's last one
+    const int clear_;
+    const int end_;
+    const int setCodeSize_;
+    int codeSize_ = 0;
+    int threshold_ = 0;
+    int next_ = 0;
+    int highWater_ = 0;
+    int firstCode_ = 0;
+    int old_ = 0;
+    std::uint32_t oldPos_ = 0;
+    std::uint32_t oldLength_ = 0;
+    bool sane_ = true;
+    TLZWStatus status_ = TLZWStatus::lsOK;
+};
+
+TLZWDecodeResult TLZWDecoder::Decode(const TLZWTarget& target, const TGIFByteSource& source,
+                                     const TLZWWarningHandler& warning) {
+    TLZWDecodeResult result;
+    const std::size_t total =
+        target.width > 0 && target.height > 0
+            ? std::min(target.pixels.size(),
+                       static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height))
+            : 0;
+    std::uint8_t minCodeSize = 0;
+    if (source(&minCodeSize, 1) == 1) {
+        result.minCodeSize = minCodeSize;
+        if (minCodeSize > kMaxMinCodeSize) {
+            result.status = TLZWStatus::lsCodeSizeTooLarge;
+        } else {
+            TLZWBitReader bits(source, warning);
+            TLZWDecodeRun run(*this, bits, target.pixels.data(), total, minCodeSize);
+            result.status = run.Run();
+            result.pixels = run.written();
+        }
+    }
+    std::fill(target.pixels.begin() + static_cast<std::ptrdiff_t>(result.pixels),
+              target.pixels.begin() + static_cast<std::ptrdiff_t>(total), target.fill);
+    if (target.interlaced &&
+        total == static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height))
+        Deinterlace(target.pixels.first(total), target.width, target.height);
+    return result;
+}
+
+} // namespace qm

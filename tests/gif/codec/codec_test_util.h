@@ -1,0 +1,44 @@
+#pragma once
+// Small helpers of the codec tests: pixel patterns and running our units on byte vectors.
+
+#include "gif/codec/gif_encoder.h"
+#include "gif/codec/lzw_decoder.h"
+
+#include <cstdint>
+#include <random>
+#include <span>
+#include <vector>
+
+namespace qm::test {
+
+enum class TPattern { ptNoise, ptRuns, ptGradient };
+
+// width * height indices below `colors`, reproducible for a given seed.
+std::vector<std::uint8_t> MakePixels(int width, int height, int colors, TPattern pattern, unsigned seed = 1);
+
+struct TDecoded {
+    std::vector<std::uint8_t> pixels;
+    TLZWDecodeResult result;
+    std::vector<TLZWWarning> warnings;
+    std::size_t consumed = 0;
+};
+
+// Decodes image data (minimum code size byte onwards) into a frame filled with `fill`.
+TDecoded DecodeData(std::span<const std::uint8_t> data, int width, int height, bool interlaced = false,
+                    std::uint8_t fill = 0);
+
+// Runs an encoder into a byte vector.
+template <class Encoder>
+std::vector<std::uint8_t> EncodeData(std::span<const std::uint8_t> pixels, int width, int height,
+                                     bool interlaced, int bitsPerPixel, TGIFEncodeStatus* status = nullptr) {
+    std::vector<std::uint8_t> out;
+    Encoder encoder;
+    const TGIFEncodeStatus s =
+        encoder.Encode({pixels, width, height, interlaced, bitsPerPixel, 1 << bitsPerPixel},
+                       [&](const std::uint8_t* d, std::size_t n) { out.insert(out.end(), d, d + n); });
+    if (status != nullptr)
+        *status = s;
+    return out;
+}
+
+} // namespace qm::test

@@ -1,0 +1,130 @@
+#include "tests/gif/codec/gif_peer.h"
+
+#include "gif/codec/interlace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <gif_lib.h>
+#include <memory>
+#include <stdexcept>
+
+namespace qm::test {
+
+namespace {
+
+struct TMemoryReader {
+    std::span<const std::uint8_t> data;
+    std::size_t offset = 0;
+};
+
+int ReadFromMemory(GifFileType* file, GifByteType* buffer, int count) {
+    auto* reader = static_cast<TMemoryReader*>(file->UserData);
+    const auto n = std::min(static_cast<std::size_t>(count), reader->data.size() - reader->offset);
+    std::memcpy(buffer, reader->data.data() + reader->offset, n);
+    reader->offset += n;
+    return static_cast<int>(n);
+}
+
+int WriteToMemory(GifFileType* file, const GifByteType* data, int count) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(file->UserData);
+    out->insert(out->end(), data, data + count);
+    return count;
+}
+
+void PutWord(std::vector<std::uint8_t>& out, int value) {
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+}
+
+std::size_t ColorTableBytes(std::uint8_t packed) {
+    return (packed & 0x80) != 0 ? 3 * (std::size_t{2} << (packed & 7)) : 0;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> MakeGifFile(int width, int height, bool interlaced, int bitsPerPixel,
+                                      std::span<const std::uint8_t> imageData) {
+    std::vector<std::uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
+    PutWord(out, width);
+    PutWord(out, height);
+    const int colors = 1 << bitsPerPixel;
+    out.push_back(static_cast<std::uint8_t>(0x80 | ((bitsPerPixel - 1) << 4) | (bitsPerPixel - 1)));
+    out.push_back(0); // background
+    out.push_back(0); // aspect ratio
+    for (int i = 0; i < colors; ++i) {
+        const auto grey = static_cast<std::uint8_t>(i * 255 / std::max(1, colors - 1));
+        out.insert(out.end(), {grey, grey, grey});
+    }
+    out.push_back(0x2C);
+    PutWord(out, 0);
+    PutWord(out, 0);
+    PutWord(out, width);
+    PutWord(out, height);
+    out.push_back(interlaced ? 0x40 : 0x00);
+    out.insert(out.end(), imageData.begin(), imageData.end());
+    out.push_back(0x3B);
+    return out;
+}
+
+std::span<const std::uint8_t> FirstImageData(std::span<const std::uint8_t> file) {
+    std::size_t pos = 13 + ColorTableBytes(file[10]);
+    if (file[pos] != 0x2C)
+        throw std::runtime_error("no image descriptor where expected");
+    pos += 10 + ColorTableBytes(file[pos + 9]);
+    std::size_t end = pos + 1;
+    while (file[end] != 0)
+        end += 1 + file[end];
+    return file.subspan(pos, end + 1 - pos);
+}
+
+std::optional<TPeerFrame> GiflibDecode(std::span<const std::uint8_t> file) {
+    TMemoryReader reader{file};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
+    if (gif == nullptr)
+        return std::nullopt;
+    std::unique_ptr<GifFileType, void (*)(GifFileType*)> guard(gif, [](GifFileType* g) {
+        int closeError = 0;
+        DGifCloseFile(g, &closeError);
+    });
+    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1)
+        return std::nullopt;
+    const SavedImage& image = gif->SavedImages[0];
+    TPeerFrame frame{image.ImageDesc.Width, image.ImageDesc.Height, {}};
+    frame.pixels.assign(image.RasterBits, image.RasterBits + static_cast<std::size_t>(frame.width) *
+                                                                 static_cast<std::size_t>(frame.height));
+    return frame;
+}
+
+std::vector<std::uint8_t> GiflibEncode(std::span<const std::uint8_t> pixels, int width, int height,
+                                       bool interlaced, int bitsPerPixel) {
+    std::vector<std::uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, WriteToMemory, &error);
+    if (gif == nullptr)
+        throw std::runtime_error("EGifOpen failed");
+    std::vector<GifColorType> colors(std::size_t{1} << bitsPerPixel);
+    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colors.size()), colors.data());
+    bool ok = EGifPutScreenDesc(gif, width, height, bitsPerPixel, 0, map) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, width, height, interlaced, nullptr) == GIF_OK;
+    std::vector<GifPixelType> row(static_cast<std::size_t>(width));
+    auto putRow = [&](int r) {
+        const auto* src = pixels.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
+        std::copy(src, src + width, row.begin());
+        ok = ok && EGifPutLine(gif, row.data(), width) == GIF_OK;
+    };
+    if (interlaced) {
+        for (TInterlaceRows walk(height); !walk.done(); walk.Next())
+            putRow(walk.row());
+    } else {
+        for (int r = 0; r < height; ++r)
+            putRow(r);
+    }
+    GifFreeMapObject(map);
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    if (!ok)
+        throw std::runtime_error("giflib could not encode the frame");
+    return out;
+}
+
+} // namespace qm::test

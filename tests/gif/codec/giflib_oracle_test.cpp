@@ -1,0 +1,72 @@
+#include "gif/codec/lzw_encoder.h"
+#include "gif/codec/rle_encoder.h"
+#include "tests/gif/codec/codec_test_util.h"
+#include "tests/gif/codec/gif_peer.h"
+
+#include <gtest/gtest.h>
+
+namespace qm::test {
+namespace {
+
+struct TOracleCase {
+    int width;
+    int height;
+    int bits;
+    TPattern pattern;
+    bool interlaced;
+};
+
+class GiflibOracle : public ::testing::TestWithParam<TOracleCase> {
+protected:
+    std::vector<std::uint8_t> Pixels() const {
+        const auto& c = GetParam();
+        return MakePixels(c.width, c.height, 1 << c.bits, c.pattern, static_cast<unsigned>(c.height));
+    }
+};
+
+TEST_P(GiflibOracle, GiflibReadsWhatWeWrite) {
+    const auto& c = GetParam();
+    const auto pixels = Pixels();
+    for (const auto& data : {EncodeData<TLZWEncoder>(pixels, c.width, c.height, c.interlaced, c.bits),
+                             EncodeData<TRLEEncoder>(pixels, c.width, c.height, c.interlaced, c.bits)}) {
+        const auto frame =
+            GiflibDecode(MakeGifFile(c.width, c.height, c.interlaced, std::max(1, c.bits), data));
+        ASSERT_TRUE(frame.has_value());
+        EXPECT_EQ(frame->pixels, pixels);
+    }
+}
+
+TEST_P(GiflibOracle, WeReadWhatGiflibWrites) {
+    const auto& c = GetParam();
+    const auto pixels = Pixels();
+    const auto file = GiflibEncode(pixels, c.width, c.height, c.interlaced, c.bits);
+    const auto data = FirstImageData(file);
+    const auto decoded = DecodeData(data, c.width, c.height, c.interlaced);
+    EXPECT_EQ(decoded.pixels, pixels);
+    EXPECT_EQ(decoded.consumed, data.size());
+    EXPECT_TRUE(decoded.warnings.empty());
+}
+
+TEST_P(GiflibOracle, OurLZWIsAboutAsSmallAsGiflibs) {
+    const auto& c = GetParam();
+    const auto pixels = Pixels();
+    const auto ours = EncodeData<TLZWEncoder>(pixels, c.width, c.height, c.interlaced, c.bits);
+    const auto theirs = FirstImageData(GiflibEncode(pixels, c.width, c.height, c.interlaced, c.bits));
+    EXPECT_LE(static_cast<double>(ours.size()), 1.01 * static_cast<double>(theirs.size()) + 4);
+}
+
+std::vector<TOracleCase> OracleCases() {
+    std::vector<TOracleCase> cases;
+    const int sizes[][2] = {{1, 1}, {5, 3}, {16, 9}, {100, 75}, {333, 201}, {640, 480}};
+    int n = 0;
+    for (const auto& size : sizes)
+        for (int bits : {1, 2, 4, 6, 8})
+            for (TPattern pattern : {TPattern::ptNoise, TPattern::ptRuns, TPattern::ptGradient})
+                cases.push_back({size[0], size[1], bits, pattern, (n++ % 3) == 0});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, GiflibOracle, ::testing::ValuesIn(OracleCases()));
+
+} // namespace
+} // namespace qm::test
