@@ -1,0 +1,73 @@
+#include "app/single_instance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace qm {
+
+namespace {
+
+const QByteArray kRaiseRequest = QByteArrayLiteral("raise\n");
+
+} // namespace
+
+TSingleInstance::TSingleInstance(const QString& directory)
+    : lockFileName_(QDir(directory).filePath(QStringLiteral("Quillmere.lock"))),
+      serverName_(QDir(directory).filePath(QStringLiteral("Quillmere"))), lock_(lockFileName_) {
+    // Age alone never makes the marker stale: only a holder that no longer runs does.
+    lock_.setStaleLockTime(0);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection())
+            Answer(socket);
+    });
+}
+
+TSingleInstance::~TSingleInstance() {
+    server_.close();
+    lock_.unlock();
+}
+
+QString TSingleInstance::DefaultDirectory() {
+    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return directory.isEmpty() ? QDir::tempPath() : directory;
+}
+
+bool TSingleInstance::TryAcquire() {
+    return lock_.tryLock(0);
+}
+
+bool TSingleInstance::AskRunningCopyToRaise(int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName_);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(kRaiseRequest);
+    const bool sent = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(timeoutMs);
+    return sent;
+}
+
+bool TSingleInstance::Listen() {
+    QLocalServer::removeServer(serverName_);
+    return server_.listen(serverName_);
+}
+
+void TSingleInstance::Answer(QLocalSocket* socket) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequest(socket); });
+    ReadRequest(socket);
+}
+
+void TSingleInstance::ReadRequest(QLocalSocket* socket) {
+    if (!socket->canReadLine())
+        return;
+    if (socket->readLine() == kRaiseRequest)
+        emit RaiseRequested();
+    socket->disconnectFromServer();
+}
+
+} // namespace qm

@@ -1,0 +1,53 @@
+#include "app/startup.h"
+
+#include "app/single_instance.h"
+#include "app/tform1.h"
+#include "framework/controls/application.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace qm {
+
+namespace {
+
+const QString kDatabaseFile = QStringLiteral("swdb.mdb");
+
+} // namespace
+
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+int RunQuillmere(int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fputs("quillmere: no display found; start it under a virtual one with: xvfb-run -a quillmere\n",
+                   stderr);
+        return 1;
+    }
+    TSingleInstance instance;
+    if (!instance.TryAcquire()) {
+        instance.AskRunningCopyToRaise();
+        return 0;
+    }
+    TApplication application(argc, argv);
+    return RunMainWindow(application, &instance, kDatabaseFile);
+}
+
+int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
+    try {
+        TForm1 form(databaseFile);
+        if (instance != nullptr) {
+            QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
+            instance->Listen();
+        }
+        form.show();
+        application.exec();
+    } catch (const std::exception& e) {
+        application.ShowException(QString::fromUtf8(e.what()));
+    }
+    return 0;
+}
+
+} // namespace qm

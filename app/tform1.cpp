@@ -1,0 +1,363 @@
+#include "app/tform1.h"
+
+#include "app/anchors.h"
+#include "app/help_viewer.h"
+#include "catalogue/software_query.h"
+#include "framework/controls/dbgrid.h"
+#include "framework/controls/dbmemo.h"
+#include "framework/controls/dbnavigator.h"
+#include "framework/controls/statusbar.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QToolButton>
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void InitQuillmereResources() {
+    Q_INIT_RESOURCE(quillmere);
+}
+
+namespace qm {
+
+namespace {
+
+std::unique_ptr<Ui::TForm1> SetUpForm(QMainWindow* window) {
+    InitQuillmereResources();
+    auto ui = std::make_unique<Ui::TForm1>();
+    ui->setupUi(window);
+    return ui;
+}
+
+// Toolbar buttons of the form description: action, button name, image at start.
+struct TToolBarButton {
+    QAction* Ui::TForm1::*action;
+    const char* name;
+};
+
+constexpr TToolBarButton kToolBarButtons[] = {
+    {&Ui::TForm1::OptionsPopups, "TBPopup"},
+    {&Ui::TForm1::OptionsConfirmations, "TBConfirmations"},
+    {&Ui::TForm1::OptionsOrderTable, "TBOrder"},
+    {&Ui::TForm1::OptionsShowHints, "TBHints"},
+    {&Ui::TForm1::OptionsEnableMultipleselect, "TBMultipleselect"},
+    {&Ui::TForm1::OptionsClearSearchmask, "TBClear"},
+    {&Ui::TForm1::OptionsWordWrapDescription, "TBWordWrapDescription"},
+    {&Ui::TForm1::HelpQuillmereHelp, "TBHelp"},
+    {&Ui::TForm1::HelpAbout, "TBAbout"},
+};
+
+// An option's menu item holds its state; the toolbar shows the image of that state.
+struct TOptionImages {
+    QAction* Ui::TForm1::*item;
+    QAction* Ui::TForm1::*action;
+    int imageOn;
+    int imageOff;
+};
+
+constexpr TOptionImages kOptionImages[] = {
+    {&Ui::TForm1::PopUps, &Ui::TForm1::OptionsPopups, 0, 1},
+    {&Ui::TForm1::Confirmations1, &Ui::TForm1::OptionsConfirmations, 2, 3},
+    {&Ui::TForm1::OrderTableSoftwareByPrimaryKey, &Ui::TForm1::OptionsOrderTable, 4, 5},
+    {&Ui::TForm1::ShowHints1, &Ui::TForm1::OptionsShowHints, 6, 7},
+    {&Ui::TForm1::EnableMultipleselect1, &Ui::TForm1::OptionsEnableMultipleselect, 8, 9},
+    {&Ui::TForm1::WordWrapDescription1, &Ui::TForm1::OptionsWordWrapDescription, 16, 17},
+};
+
+// Images of the buttons whose action is not an option.
+struct TFixedImage {
+    QAction* Ui::TForm1::*action;
+    int image;
+};
+
+constexpr TFixedImage kFixedImages[] = {
+    {&Ui::TForm1::OptionsClearSearchmask, 10},
+    {&Ui::TForm1::HelpQuillmereHelp, 12},
+    {&Ui::TForm1::HelpAbout, 14},
+};
+
+// Menu items and the actions they run.
+struct TMenuRoute {
+    QAction* Ui::TForm1::*item;
+    QAction* Ui::TForm1::*action;
+};
+
+constexpr TMenuRoute kMenuRoutes[] = {
+    {&Ui::TForm1::Exit1, &Ui::TForm1::FileExit},
+    {&Ui::TForm1::PopUps, &Ui::TForm1::OptionsPopups},
+    {&Ui::TForm1::Confirmations1, &Ui::TForm1::OptionsConfirmations},
+    {&Ui::TForm1::OrderTableSoftwareByPrimaryKey, &Ui::TForm1::OptionsOrderTable},
+    {&Ui::TForm1::ShowHints1, &Ui::TForm1::OptionsShowHints},
+    {&Ui::TForm1::EnableMultipleselect1, &Ui::TForm1::OptionsEnableMultipleselect},
+    {&Ui::TForm1::ClearallFields1, &Ui::TForm1::OptionsClearSearchmask},
+    {&Ui::TForm1::WordWrapDescription1, &Ui::TForm1::OptionsWordWrapDescription},
+    {&Ui::TForm1::QuillmereHelp1, &Ui::TForm1::HelpQuillmereHelp},
+    {&Ui::TForm1::About1, &Ui::TForm1::HelpAbout},
+};
+
+// The Software grid's fixed columns and their widths in the form description.
+const QStringList kSoftwareColumns = {QStringLiteral("Name"), QStringLiteral("CDID"),
+                                      QStringLiteral("CategoryID"), QStringLiteral("TypeID"),
+                                      QStringLiteral("Keywords")};
+constexpr int kSoftwareColumnWidths[] = {151, 40, 40, 39, 83};
+
+const char* const kShowHintProperty = "ShowHint";
+
+} // namespace
+
+TForm1::TForm1(const QString& databaseFile, QWidget* parent)
+    : QMainWindow(parent), data_(std::make_unique<TCatalogueData>(databaseFile)), ui_(SetUpForm(this)),
+      timer1_(new QTimer(this)), Browsing(*ui_, *data_, state_) {
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1);
+    LoadImageList();
+    SetUpToolBar();
+    SetUpOptionImages();
+    RouteMenuItems();
+    ConnectActions();
+    BindDataControls();
+    InstallAnchors(this);
+    ui_->Splitter1->setStretchFactor(0, 0);
+    ui_->Splitter1->setStretchFactor(1, 1);
+    ui_->PanelLeft->installEventFilter(this);
+    connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+    resize(minimumSize());
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+QToolButton* TForm1::ToolButton(QAction* action) const {
+    return qobject_cast<QToolButton*>(ui_->ToolBar1->widgetForAction(action));
+}
+
+void TForm1::LoadImageList() {
+    for (int i = 0; i < kImageCount; ++i)
+        imageList1_[static_cast<size_t>(i)] =
+            QIcon(QStringLiteral(":/toolbar/%1.png").arg(i, 2, 10, QLatin1Char('0')));
+}
+
+void TForm1::SetUpToolBar() {
+    for (const TToolBarButton& button : kToolBarButtons) {
+        QToolButton* widget = ToolButton((*ui_).*button.action);
+        widget->setObjectName(QString::fromLatin1(button.name));
+        widget->setFixedSize(23, 22);
+        widget->setProperty(kShowHintProperty, true);
+        widget->installEventFilter(this);
+    }
+    for (const TFixedImage& fixed : kFixedImages)
+        ((*ui_).*fixed.action)->setIcon(Image(fixed.image));
+}
+
+void TForm1::SetUpOptionImages() {
+    for (const TOptionImages& option : kOptionImages) {
+        QAction* item = (*ui_).*option.item;
+        QAction* action = (*ui_).*option.action;
+        const auto showState = [this, action, option](bool on) {
+            action->setIcon(Image(on ? option.imageOn : option.imageOff));
+        };
+        showState(item->isChecked());
+        connect(item, &QAction::toggled, this, showState);
+    }
+}
+
+void TForm1::RouteMenuItems() {
+    for (const TMenuRoute& route : kMenuRoutes) {
+        QAction* item = (*ui_).*route.item;
+        QAction* action = (*ui_).*route.action;
+        // Qt flips a checkable item's mark before it reports the click, but the option's action
+        // decides the new state itself: undo the flip, then run the action.
+        connect(item, &QAction::triggered, action, [item, action] {
+            if (item->isCheckable())
+                item->setChecked(!item->isChecked());
+            action->trigger();
+        });
+    }
+}
+
+void TForm1::ConnectActions() {
+    connect(ui_->FileExit, &QAction::triggered, this, &TForm1::FileExitExecute);
+    connect(ui_->OptionsPopups, &QAction::triggered, this, &TForm1::OptionsPopupsExecute);
+    connect(ui_->OptionsConfirmations, &QAction::triggered, this, &TForm1::OptionsConfirmationsExecute);
+    connect(ui_->OptionsShowHints, &QAction::triggered, this, &TForm1::OptionsShowHintsExecute);
+    connect(ui_->OptionsEnableMultipleselect, &QAction::triggered, this,
+            &TForm1::OptionsEnableMultipleselectExecute);
+    connect(ui_->OptionsWordWrapDescription, &QAction::triggered, this,
+            &TForm1::OptionsWordWrapDescriptionExecute);
+    connect(ui_->HelpQuillmereHelp, &QAction::triggered, this, &TForm1::HelpQuillmereHelpExecute);
+}
+
+void TForm1::BindDataControls() {
+    Ui::TForm1& ui = *ui_;
+    TCatalogueData& data = *data_;
+    ui.DBGridSoftware->setDataSet(&data.ADOQuerySoftware);
+    ui.DBGridSoftware->setColumns(kSoftwareColumns);
+    for (int column = 0; column < kSoftwareColumns.size(); ++column)
+        ui.DBGridSoftware->setColumnWidth(column, kSoftwareColumnWidths[column]);
+    ui.DBGridCD->setDataSet(&data.ADOQueryCD);
+    ui.DBGridCategory->setDataSet(&data.ADOQueryCategory);
+    ui.DBGridType->setDataSet(&data.ADOQueryType);
+    ui.DBGridCD2->setDataSet(&data.ADOQueryCD2);
+    ui.DBGridCategory2->setDataSet(&data.ADOQueryCategory2);
+    ui.DBGridType2->setDataSet(&data.ADOQueryType2);
+    ui.DBNavigatorSoftware->setDataSet(&data.ADOQuerySoftware);
+    ui.DBNavigatorCD->setDataSet(&data.ADOQueryCD);
+    ui.DBNavigatorCategory->setDataSet(&data.ADOQueryCategory);
+    ui.DBNavigatorType->setDataSet(&data.ADOQueryType);
+    ui.DBMemoDescription->setDataSet(&data.ADOQuerySoftware, QStringLiteral("Description"));
+    ui.DBMemoDescription->setWordWrap(ui.WordWrapDescription1->isChecked());
+}
+
+// Life cycle
+
+void TForm1::FormCreate() {
+    state_ = TMainWindowState{};
+}
+
+void TForm1::FormShow() {
+    ui_->EditSearch->setFocus();
+    Browsing.LayoutSoftwareColumns();
+    Browsing.RefreshLookupLists(true);
+    Browsing.RunSoftwareQuery(QString::fromLatin1(kAllSoftwareStatement));
+    ui_->StatusBar1->SetPanelText(0, QString::number(data_->ADOQuerySoftware.RecordCount()));
+}
+
+void TForm1::FormClose() {
+    if (state_.DescriptionModified)
+        SaveDescription();
+}
+
+void TForm1::SaveDescription() {
+    qm::SaveDescription(state_, data_->ADOQuerySoftware, ui_->DBMemoDescription->toPlainText());
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Should saving the description fail, the window stays open with the text still in the memo.
+    event->ignore();
+    FormClose();
+    event->accept();
+}
+
+void TForm1::BringToFront() {
+    raise();
+    activateWindow();
+}
+
+// Layout
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->PanelLeft && event->type() == QEvent::Resize)
+        PanelLeftResize();
+    if (event->type() == QEvent::ToolTip && watched->property(kShowHintProperty) == false)
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormResize() {
+    timer1_->start();
+}
+
+void TForm1::Timer1Timer() {
+    const int outerWidth = frameGeometry().width();
+    SetPanelLeftWidth(outerWidth / 3 * 2 - 26);
+    timer1_->stop();
+    if (QWidget* page = ui_->TabControl->currentWidget())
+        page->layout()->activate();
+}
+
+void TForm1::SetPanelLeftWidth(int width) {
+    QSplitter& splitter = *ui_->Splitter1;
+    const int available = splitter.width() - splitter.handleWidth();
+    splitter.setSizes({width, std::max(0, available - width)});
+}
+
+void TForm1::PanelLeftResize() {
+    MatchHiddenPages();
+    Browsing.LayoutSoftwareColumns();
+    Browsing.ApplyTableColumnWidths(*ui_->DBGridCD);
+    Browsing.ApplyTableColumnWidths(*ui_->DBGridCategory);
+    Browsing.ApplyTableColumnWidths(*ui_->DBGridType);
+}
+
+// The pages of the tab control share one size, but Qt lays out only the page on show; give the
+// hidden pages the shown page's size so that their grids can be measured and sized.
+void TForm1::MatchHiddenPages() {
+    const QWidget* shown = ui_->TabControl->currentWidget();
+    for (int i = 0; i < ui_->TabControl->count(); ++i) {
+        QWidget* page = ui_->TabControl->widget(i);
+        if (page == shown)
+            continue;
+        page->setGeometry(shown->geometry());
+        page->layout()->activate();
+    }
+}
+
+// Actions
+
+void TForm1::FileExitExecute() {
+    close();
+}
+
+void TForm1::OptionsPopupsExecute() {
+    ui_->PopUps->setChecked(!ui_->PopUps->isChecked());
+}
+
+void TForm1::OptionsConfirmationsExecute() {
+    const bool on = !ui_->Confirmations1->isChecked();
+    ui_->Confirmations1->setChecked(on);
+    SetGridOption(dgConfirmDelete, on);
+}
+
+void TForm1::OptionsShowHintsExecute() {
+    const bool on = !ui_->ShowHints1->isChecked();
+    for (TDBNavigator* navigator :
+         {ui_->DBNavigatorSoftware, ui_->DBNavigatorCD, ui_->DBNavigatorCategory, ui_->DBNavigatorType})
+        navigator->setShowHint(on);
+    for (const TToolBarButton& button : kToolBarButtons)
+        ToolButton((*ui_).*button.action)->setProperty(kShowHintProperty, on);
+    ui_->ShowHints1->setChecked(on);
+}
+
+void TForm1::OptionsEnableMultipleselectExecute() {
+    const bool on = !ui_->EnableMultipleselect1->isChecked();
+    SetGridOption(dgMultiSelect, on);
+    ui_->EnableMultipleselect1->setChecked(on);
+}
+
+void TForm1::OptionsWordWrapDescriptionExecute() {
+    const bool on = !ui_->WordWrapDescription1->isChecked();
+    ui_->DBMemoDescription->setWordWrap(on);
+    ui_->WordWrapDescription1->setChecked(on);
+}
+
+// Reads each grid's option set, changes the one option and assigns the whole set back.
+void TForm1::SetGridOption(TDBGridOption option, bool on) {
+    for (TDBGrid* grid : {ui_->DBGridSoftware, ui_->DBGridCD, ui_->DBGridCategory, ui_->DBGridType}) {
+        TDBGridOptions options = grid->Options();
+        options.setFlag(option, on);
+        grid->setOptions(options);
+    }
+}
+
+void TForm1::HelpQuillmereHelpExecute() {
+    if (helpViewer_ == nullptr)
+        helpViewer_ = new THelpViewer(this);
+    helpViewer_->ShowContents();
+}
+
+} // namespace qm

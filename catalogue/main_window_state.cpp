@@ -1,0 +1,23 @@
+#include "catalogue/main_window_state.h"
+
+#include "framework/data/query.h"
+
+namespace qm {
+
+void SaveDescription(TMainWindowState& state, TQuery& software, const QString& description) {
+    if (!software.Active() || software.RecNo() < 0) {
+        state.DescriptionModified = false;
+        return;
+    }
+    software.Edit();
+    try {
+        software.SetFieldValue(QStringLiteral("Description"), description);
+        software.Post();
+    } catch (...) {
+        software.Cancel();
+        throw;
+    }
+    state.DescriptionModified = false;
+}
+
+} // namespace qm
