@@ -1,0 +1,63 @@
+#pragma once
+// TDBGrid: a table view bound to a TQuery. Cells are edited in place; the current row follows
+// the query and the query follows the current row (leaving an edited row posts it).
+// Ctrl+Delete deletes the current or the selected rows, asking first under dgConfirmDelete.
+
+#include "framework/controls/dataset_model.h"
+
+#include <QFlags>
+#include <QTableView>
+
+namespace qm {
+
+enum TDBGridOption {
+    dgEditing = 0x1,
+    dgConfirmDelete = 0x2,
+    dgMultiSelect = 0x4,
+};
+Q_DECLARE_FLAGS(TDBGridOptions, TDBGridOption)
+
+class TDBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TDBGrid(QWidget* parent = nullptr);
+
+    void setDataSet(TQuery* dataSet);
+    TQuery* DataSet() const { return model_->DataSet(); }
+    TDataSetModel* DataModel() const { return model_; }
+    // Fixed columns by field name, in order; an empty list shows every field of the result.
+    void setColumns(const QStringList& fieldNames);
+    QStringList Columns() const { return model_->Columns(); }
+
+    TDBGridOptions Options() const { return options_; }
+    void setOptions(TDBGridOptions options);
+    void setOption(TDBGridOption option, bool on);
+    bool hasOption(TDBGridOption option) const { return options_.testFlag(option); }
+
+    // Rows the user has selected (only while dgMultiSelect is set), ascending.
+    QList<int> SelectedRows() const;
+    // What Ctrl+Delete does: asks under dgConfirmDelete, then deletes. False when nothing went.
+    bool DeleteRows();
+
+signals:
+    void TitleClick(int column);
+    void CellClick(int column);
+    // Every key press, before the grid handles it.
+    void KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void FollowDataSet(int row);
+    void ApplySelectionMode();
+
+    TDataSetModel* model_;
+    TDBGridOptions options_ = TDBGridOptions(dgEditing) | dgConfirmDelete;
+    bool following_ = false;
+};
+
+} // namespace qm
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(qm::TDBGridOptions)

@@ -1,0 +1,273 @@
+#include "framework/data/sqlite_connection.h"
+
+#include "framework/core/exceptions.h"
+#include "framework/data/unicode_text.h"
+
+#include <cstring>
+#include <sqlite3.h>
+#include <string_view>
+
+namespace qm {
+
+namespace {
+
+// Another connection may hold the write lock for the length of a post; wait rather than fail.
+constexpr int kBusyTimeoutMs = 10000;
+
+std::string_view Utf8(const void* text, int bytes) {
+    return {static_cast<const char*>(text), static_cast<size_t>(bytes)};
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+int CompareAsciiNoCase(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const int d =
+            static_cast<unsigned char>(AsciiLower(a[i])) - static_cast<unsigned char>(AsciiLower(b[i]));
+        if (d != 0)
+            return d;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+// Replaces the engine's ASCII-only NOCASE on this connection. ASCII text (by far the most common)
+// is compared without converting it.
+int NoCaseCollation(void*, int bytesA, const void* a, int bytesB, const void* b) {
+    const std::string_view textA = Utf8(a, bytesA);
+    const std::string_view textB = Utf8(b, bytesB);
+    if (IsAscii(textA) && IsAscii(textB))
+        return CompareAsciiNoCase(textA, textB);
+    return CompareTextNoCase(QString::fromUtf8(textA.data(), bytesA),
+                             QString::fromUtf8(textB.data(), bytesB));
+}
+
+QString ValueText(sqlite3_value* value) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return QString::fromUtf8(text, sqlite3_value_bytes(value));
+}
+
+// like(pattern, text [, escape]), what `text LIKE pattern [ESCAPE e]` calls.
+void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            return sqlite3_result_null(context);
+    char32_t escape = 0;
+    if (argc == 3) {
+        const QList<uint> escapeChars = ValueText(argv[2]).toUcs4();
+        if (escapeChars.size() != 1)
+            return sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+        escape = escapeChars.front();
+    }
+    sqlite3_result_int(context, MatchLike(ValueText(argv[1]), ValueText(argv[0]), escape) ? 1 : 0);
+}
+
+int OpenFlags(TOpenMode mode) {
+    switch (mode) {
+    case TOpenMode::omReadOnly:
+        return SQLITE_OPEN_READONLY;
+    case TOpenMode::omReadWrite:
+        return SQLITE_OPEN_READWRITE;
+    case TOpenMode::omCreate:
+        break;
+    }
+    return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+}
+
+} // namespace
+
+TSQLiteConnection::TSQLiteConnection(const QString& fileName, TOpenMode mode) : fileName_(fileName) {
+    const QByteArray name = fileName.toUtf8();
+    const int rc = sqlite3_open_v2(name.constData(), &db_, OpenFlags(mode) | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message =
+            db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDatabaseError(
+            QStringLiteral("Cannot open database '%1': %2").arg(fileName, message).toStdString());
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    if (sqlite3_create_collation_v2(db_, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_create_function(db_, "like", 2, flags, nullptr, LikeFunction, nullptr, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_create_function(db_, "like", 3, flags, nullptr, LikeFunction, nullptr, nullptr) !=
+            SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDatabaseError(message.toStdString());
+    }
+}
+
+TSQLiteConnection::~TSQLiteConnection() {
+    sqlite3_close_v2(db_);
+}
+
+void TSQLiteConnection::Fail() const {
+    throw EDatabaseError(sqlite3_errmsg(db_));
+}
+
+void TSQLiteConnection::Execute(const QString& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : sqlite3_errmsg(db_);
+        sqlite3_free(error);
+        throw EDatabaseError(message);
+    }
+}
+
+TSQLiteStatement TSQLiteConnection::Prepare(const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &stmt, &tail) != SQLITE_OK)
+        Fail();
+    if (!stmt) // only blanks or comments
+        throw EDatabaseError("The statement is empty");
+    TSQLiteStatement statement(*this, stmt);
+    for (; tail && *tail; ++tail)
+        if (!std::strchr(" \t\r\n;", *tail))
+            throw EDatabaseError("Only one statement can be run at a time");
+    return statement;
+}
+
+qint64 TSQLiteConnection::LastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+int TSQLiteConnection::Changes() const {
+    return sqlite3_changes(db_);
+}
+
+TSQLiteStatement::~TSQLiteStatement() {
+    sqlite3_finalize(stmt_);
+}
+
+TSQLiteStatement::TSQLiteStatement(TSQLiteStatement&& other) noexcept
+    : connection_(other.connection_), stmt_(std::exchange(other.stmt_, nullptr)) {}
+
+TSQLiteStatement& TSQLiteStatement::operator=(TSQLiteStatement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(stmt_);
+        connection_ = other.connection_;
+        stmt_ = std::exchange(other.stmt_, nullptr);
+    }
+    return *this;
+}
+
+bool TSQLiteStatement::Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    // The error text belongs to the connection; reset keeps the statement reusable.
+    const std::string message = sqlite3_errmsg(connection_->Handle());
+    sqlite3_reset(stmt_);
+    throw EDatabaseError(message);
+}
+
+void TSQLiteStatement::Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+void TSQLiteStatement::BindInt64(int index, qint64 value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK)
+        connection_->Fail();
+}
+
+void TSQLiteStatement::Bind(int index, const QVariant& value) {
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(stmt_, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        rc = sqlite3_bind_int64(stmt_, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        rc = sqlite3_bind_double(stmt_, index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_blob64(stmt_, index, bytes.constData(), static_cast<sqlite3_uint64>(bytes.size()),
+                                 SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(stmt_, index);
+            break;
+        }
+        const QByteArray text = value.toString().toUtf8();
+        rc = sqlite3_bind_text64(stmt_, index, text.constData(), static_cast<sqlite3_uint64>(text.size()),
+                                 SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK)
+        connection_->Fail();
+}
+
+int TSQLiteStatement::ColumnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+
+QString TSQLiteStatement::ColumnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+}
+
+QVariant TSQLiteStatement::Column(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt_, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt_, column));
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt_, column)));
+    }
+    case SQLITE_NULL:
+        return {};
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)));
+    }
+    }
+}
+
+qint64 TSQLiteStatement::ColumnInt64(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+bool TSQLiteStatement::ReadOnly() const {
+    return sqlite3_stmt_readonly(stmt_) != 0;
+}
+
+QString QuoteIdentifier(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+} // namespace qm
