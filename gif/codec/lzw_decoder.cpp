@@ -46,6 +46,13 @@ public:
         return code;
     }
 
+    // The window the decoding loop reads whole codes from between refills.
+    bool fresh() const { return fresh_; }
+    const std::uint8_t* data() const { return buffer_.data(); }
+    std::uint32_t position() const { return bitPos_; }
+    std::uint32_t limit() const { return lastBit_; }
+    void Seek(std::uint32_t bitPos) { bitPos_ = bitPos; }
+
     // After the end code: skip what is left of the data up to its zero-length terminator.
     void SkipRemainingBlocks() {
         if (zeroLength_)
@@ -131,21 +138,122 @@ public:
 
     TLZWStatus Run() {
         while (pos_ < total_) {
-            if (!Step())
+            int code = Fast();
+            if (code == kNoCode)
+                code = bits_.Next(codeSize_, clear_);
+            if (!Step(code))
                 return status_;
         }
         // One code past the last pixel, so that an end code there consumes the terminator.
         if (pending_ == 0)
-            Step();
+            Step(bits_.Next(codeSize_, clear_));
         return status_;
     }
 
     std::size_t written() const { return pos_; }
 
 private:
-    // Reads and applies one code; false when the data ended (or turned out to be corrupt).
-    bool Step() {
-        const int code = bits_.Next(codeSize_, clear_);
+    static constexpr int kNoCode = -100;
+    // Room the fast loop keeps before the end of the frame: the longest string plus a word.
+    static constexpr std::size_t kSlack = kMaxCode + 8;
+
+    // The common case, with the state in locals so that pixel stores cannot alias it: codes of a
+    // well-formed table, whole in the current sub-block, far from the end of the frame. Returns
+    // the first code it read but left for Step, or kNoCode when it read none.
+    int Fast() {
+        if (!sane_ || bits_.fresh() || total_ - pos_ <= kSlack)
+            return kNoCode;
+        const std::size_t limit = total_ - kSlack;
+        std::uint16_t* const prefixes = t_.prefix_.data();
+        std::uint16_t* const suffixes = t_.suffix_.data();
+        std::uint16_t* const firsts = t_.first_.data();
+        std::uint16_t* const lengths = t_.length_.data();
+        std::uint32_t* const positions = t_.position_.data();
+        std::uint8_t* const out = out_;
+        const std::uint8_t* const window = bits_.data();
+        const std::uint32_t lastBit = bits_.limit();
+        const int clear = clear_;
+        std::uint32_t bitPos = bits_.position();
+        std::size_t pos = pos_;
+        int codeSize = codeSize_;
+        int threshold = threshold_;
+        int next = next_;
+        int firstCode = firstCode_;
+        int old = old_;
+        std::uint32_t oldPos = oldPos_;
+        std::uint32_t oldLength = oldLength_;
+        int left = kNoCode;
+        while (pos < limit && bitPos + static_cast<std::uint32_t>(codeSize) < lastBit) {
+            const std::uint8_t* p = window + (bitPos >> 3);
+            const std::uint32_t bits = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+            const int code = static_cast<int>((bits >> (bitPos & 7)) & ((1u << codeSize) - 1));
+            bitPos += static_cast<std::uint32_t>(codeSize);
+            std::uint32_t length;
+            int first;
+            if (code < clear) {
+                first = code;
+                length = 1;
+                out[pos] = static_cast<std::uint8_t>(code);
+            } else if (code > clear + 1 && code < next) {
+                const auto c = static_cast<std::size_t>(code);
+                first = firsts[c];
+                length = lengths[c];
+                CopyWords(out + pos, out + positions[c], length, pos - positions[c]);
+            } else if (code == next) {
+                first = firstCode;
+                length = oldLength + 1;
+                CopyWords(out + pos, out + oldPos, oldLength, pos - oldPos);
+                out[pos + oldLength] = out[oldPos];
+            } else {
+                left = code;
+                break;
+            }
+            if (next < kMaxCode) {
+                const auto n = static_cast<std::size_t>(next);
+                prefixes[n] = static_cast<std::uint16_t>(old);
+                suffixes[n] = static_cast<std::uint16_t>(first);
+                firsts[n] = static_cast<std::uint16_t>(firstCode);
+                lengths[n] = static_cast<std::uint16_t>(oldLength + 1);
+                positions[n] = oldPos;
+                if (++next >= threshold && threshold < kMaxCode) {
+                    threshold *= 2;
+                    ++codeSize;
+                }
+            }
+            firstCode = first;
+            old = code;
+            oldPos = static_cast<std::uint32_t>(pos);
+            oldLength = length;
+            pos += length;
+        }
+        bits_.Seek(bitPos);
+        pos_ = pos;
+        codeSize_ = codeSize;
+        threshold_ = threshold;
+        next_ = next;
+        highWater_ = std::max(highWater_, next);
+        firstCode_ = firstCode;
+        old_ = old;
+        oldPos_ = oldPos;
+        oldLength_ = oldLength;
+        return left;
+    }
+
+    // Copies a string that ends at or before `dst`, in whole words where they cannot overlap; the
+    // bytes written past it are overwritten by the next strings.
+    static void CopyWords(std::uint8_t* dst, const std::uint8_t* src, std::size_t length,
+                          std::size_t distance) {
+        if (distance >= 8) {
+            for (std::size_t i = 0; i < length; i += 8)
+                std::memcpy(dst + i, src + i, 8);
+        } else {
+            for (std::size_t i = 0; i < length; ++i)
+                dst[i] = src[i];
+        }
+    }
+
+    // Applies one code (read by the caller); false when the data ended (or turned out to be corrupt).
+    bool Step(int code) {
         if (code < 0)
             return false;
         if (code == clear_)
@@ -154,7 +262,7 @@ private:
             bits_.SkipRemainingBlocks();
             return false;
         }
-        return sane_ ? Decode(code) : Walk(code);
+        return Walk(code);
     }
 
     // After a clear code: the first code that is not a clear code is output as it is.
@@ -192,70 +300,16 @@ private:
         sane_ = true;
     }
 
-    // The table path: copies the code's string from its earlier occurrence in the output.
-    bool Decode(int code) {
-        const auto start = static_cast<std::uint32_t>(pos_);
-        std::uint32_t length;
-        int first;
-        if (code < clear_) {
-            first = code;
-            length = 1;
-            AddEntry(first);
-            Put(static_cast<std::uint8_t>(code));
-        } else if (code < next_) {
-            const auto c = static_cast<std::size_t>(code);
-            first = t_.first_[c];
-            length = t_.length_[c];
-            AddEntry(first);
-            Copy(t_.position_[c], length);
-        } else if (code == next_) {
-            // The string of the previous code followed by its own first pixel.
-            first = firstCode_;
-            length = oldLength_ + 1;
-            AddEntry(first);
-            Copy(oldPos_, oldLength_);
-            if (pos_ < total_)
-                Put(out_[oldPos_]);
-            else
-                ++pending_;
-        } else {
-            sane_ = false;
-            return Walk(code);
-        }
-        firstCode_ = first;
-        old_ = code;
-        oldPos_ = start;
-        oldLength_ = length;
-        return true;
-    }
-
-    void AddEntry(int first) {
-        if (next_ >= kMaxCode)
-            return;
-        const auto n = static_cast<std::size_t>(next_);
-        t_.prefix_[n] = static_cast<std::uint16_t>(old_);
-        t_.suffix_[n] = static_cast<std::uint16_t>(first);
-        t_.first_[n] = static_cast<std::uint16_t>(firstCode_);
-        t_.length_[n] = static_cast<std::uint16_t>(oldLength_ + 1);
-        t_.position_[n] = oldPos_;
-        Grow();
-    }
-
-    void Grow() {
-        ++next_;
-        highWater_ = std::max(highWater_, next_);
-        if (next_ >= threshold_ && threshold_ < kMaxCode) {
-            threshold_ *= 2;
-            ++codeSize_;
-        }
-    }
-
-    // The chain path: walks the prefix chain onto a stack, bounded so that no table can loop it.
+    // The general path: walks the prefix chain onto a stack, bounded so that no table can loop it.
+    // Codes beyond the table end the well-formed state until the next clear code.
     bool Walk(int incoming) {
+        if (incoming > next_)
+            sane_ = false;
+        const int previousFirst = firstCode_;
         std::size_t sp = 0;
         int code = incoming;
         if (code >= next_) {
-            t_.stack_[sp++] = static_cast<std::uint16_t>(firstCode_);
+            t_.stack_[sp++] = static_cast<std::uint16_t>(previousFirst);
             code = old_;
         }
         for (int steps = 0; code >= clear_; ++steps) {
@@ -273,13 +327,27 @@ private:
             const auto n = static_cast<std::size_t>(next_);
             t_.prefix_[n] = static_cast<std::uint16_t>(old_);
             t_.suffix_[n] = static_cast<std::uint16_t>(firstCode_);
+            t_.first_[n] = static_cast<std::uint16_t>(previousFirst);
+            t_.length_[n] = static_cast<std::uint16_t>(oldLength_ + 1);
+            t_.position_[n] = oldPos_;
             Grow();
         }
         old_ = incoming;
+        oldPos_ = static_cast<std::uint32_t>(pos_);
+        oldLength_ = static_cast<std::uint32_t>(sp);
         while (sp > 0 && pos_ < total_)
             out_[pos_++] = static_cast<std::uint8_t>(t_.stack_[--sp]);
         pending_ += sp;
         return true;
+    }
+
+    void Grow() {
+        ++next_;
+        highWater_ = std::max(highWater_, next_);
+        if (next_ >= threshold_ && threshold_ < kMaxCode) {
+            threshold_ *= 2;
+            ++codeSize_;
+        }
     }
 
     void Put(std::uint8_t value) {
@@ -287,27 +355,6 @@ private:
             out_[pos_++] = value;
         else
             ++pending_;
-    }
-
-    // Copies `length` bytes from `from`, which ends at or before the write position; what does
-    // not fit into the frame is only counted.
-    void Copy(std::uint32_t from, std::uint32_t length) {
-        const std::size_t room = total_ - pos_;
-        const std::size_t n = std::min<std::size_t>(length, room);
-        pending_ += length - n;
-        std::uint8_t* dst = out_ + pos_;
-        const std::uint8_t* src = out_ + from;
-        const std::size_t distance = pos_ - from;
-        const std::size_t rounded = (n + 7) & ~std::size_t{7};
-        if (distance >= 8 && rounded <= room) {
-            // Whole 8-byte words; the bytes written past the string are overwritten next.
-            for (std::size_t i = 0; i < n; i += 8)
-                std::memcpy(dst + i, src + i, 8);
-        } else {
-            for (std::size_t i = 0; i < n; ++i)
-                dst[i] = src[i];
-        }
-        pos_ += n;
     }
 
     TLZWDecoder& t_;

@@ -103,7 +103,12 @@ std::vector<std::uint8_t> GiflibEncode(std::span<const std::uint8_t> pixels, int
     GifFileType* gif = EGifOpen(&out, WriteToMemory, &error);
     if (gif == nullptr)
         throw std::runtime_error("EGifOpen failed");
+    // A grey ramp, so that decoders giving colours can be mapped back to indices.
     std::vector<GifColorType> colors(std::size_t{1} << bitsPerPixel);
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        const auto grey = static_cast<GifByteType>(i * 255 / std::max<std::size_t>(1, colors.size() - 1));
+        colors[i] = {grey, grey, grey};
+    }
     ColorMapObject* map = GifMakeMapObject(static_cast<int>(colors.size()), colors.data());
     bool ok = EGifPutScreenDesc(gif, width, height, bitsPerPixel, 0, map) == GIF_OK &&
               EGifPutImageDesc(gif, 0, 0, width, height, interlaced, nullptr) == GIF_OK;

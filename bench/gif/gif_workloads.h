@@ -1,0 +1,28 @@
+#pragma once
+// Frames for the GIF benchmarks, made at run time: photograph-like (smooth gradients with noise,
+// 256 colours) and flat graphics (few colours in large areas), at sizes from 1 kpixel to 12 Mpixel.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm::bench {
+
+enum class TContent { ctPhoto, ctFlat };
+
+struct TWorkload {
+    int width;
+    int height;
+    TContent content;
+    bool interlaced;
+};
+
+std::vector<std::uint8_t> MakeFrame(const TWorkload& workload);
+
+// The benchmark sizes: 32x32, 256x256, 1024x1024, 4000x3000.
+const std::vector<std::pair<int, int>>& WorkloadSizes();
+
+// Median of the samples (sorted in place).
+double Median(std::vector<double>& samples);
+
+} // namespace qm::bench
