@@ -313,7 +313,7 @@ qint64 TQuery::WriteInsert() {
     return connection_->LastInsertRowId();
 }
 
-QString TQuery::CriteriaCondition(bool deleting, int first, std::vector<QVariant>& values) const {
+QString TQuery::CriteriaCondition(bool deleting, std::vector<QVariant>& values) const {
     QString condition;
     for (size_t i = 0; i < original_.size(); ++i) {
         const bool compared = criteria_ == TUpdateCriteria::ucWhereAll ||
@@ -323,7 +323,7 @@ QString TQuery::CriteriaCondition(bool deleting, int first, std::vector<QVariant
         values.push_back(original_[i]);
         condition += QStringLiteral(" AND %1 IS ?%2")
                          .arg(QuoteIdentifier(plan_->SourceColumns()[static_cast<int>(i)]))
-                         .arg(first + static_cast<int>(values.size()) - 1);
+                         .arg(values.size());
     }
     return condition;
 }
@@ -346,7 +346,7 @@ void TQuery::WriteUpdate() {
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
                             .arg(QuoteIdentifier(plan_->Table()), assignments.join(QStringLiteral(", ")))
                             .arg(keyParameter) +
-                        CriteriaCondition(false, keyParameter + 1, values);
+                        CriteriaCondition(false, values);
     TSQLiteStatement statement = connection_->Prepare(sql);
     BindAll(statement, values);
     statement.Step();
@@ -386,7 +386,7 @@ void TQuery::WriteDelete() {
     std::vector<QVariant> values{rows_->Key(recNo_)};
     const QString sql =
         QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(QuoteIdentifier(plan_->Table())) +
-        CriteriaCondition(true, 2, values);
+        CriteriaCondition(true, values);
     TSQLiteStatement statement = connection_->Prepare(sql);
     BindAll(statement, values);
     statement.Step();

@@ -104,8 +104,9 @@ private:
     qint64 WriteInsert();
     void WriteUpdate();
     void WriteDelete();
-    // " AND column IS ?n" for the columns the update criteria compare, binding from `first`.
-    QString CriteriaCondition(bool deleting, int first, std::vector<QVariant>& values) const;
+    // " AND column IS ?n" for the columns the update criteria compare; their old values are
+    // appended to `values`, which holds the statement's earlier parameters.
+    QString CriteriaCondition(bool deleting, std::vector<QVariant>& values) const;
     void LeaveEditing();
     QVariant DisplayedValue(int row, int field) const;
 

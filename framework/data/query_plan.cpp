@@ -29,6 +29,23 @@ QString RowIdAlias(TSQLiteConnection& connection, const QString& table) {
     return keyColumns == 1 ? alias : QString();
 }
 
+// A row of the result is a row of the table only when the statement reads the table once: a
+// self-join or a subquery over the same table reads it through several cursors.
+int TableCursors(TSQLiteConnection& connection, const QString& sql, const QString& table) {
+    TSQLiteStatement root = connection.Prepare(
+        QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
+    root.Bind(1, table);
+    if (!root.Step())
+        return 0;
+    const qint64 rootPage = root.ColumnInt64(0);
+    TSQLiteStatement explain = connection.Prepare(QStringLiteral("EXPLAIN ") + sql);
+    int cursors = 0;
+    while (explain.Step())
+        if (explain.Column(1).toString() == QLatin1String("OpenRead") && explain.ColumnInt64(3) == rootPage)
+            ++cursors;
+    return cursors;
+}
+
 } // namespace
 
 TQueryPlan::TQueryPlan(TSQLiteConnection& connection, const QString& sql, const TSQLiteStatement& statement)
@@ -57,6 +74,8 @@ void TQueryPlan::FindTableAndKey(TSQLiteConnection& connection, const TSQLiteSta
         sourceColumns_ << Text(sqlite3_column_origin_name(stmt, i));
     }
     if (table.isEmpty())
+        return;
+    if (TableCursors(connection, sql_, table) > 1)
         return;
     const QString alias = RowIdAlias(connection, table);
     for (int i = 0; i < sourceColumns_.size() && !alias.isEmpty(); ++i) {
