@@ -25,6 +25,11 @@ namespace {
 
 std::unique_ptr<Ui::TForm1> SetUpForm(QMainWindow* window) {
     InitQuillmereResources();
+    // The form description's face is rarely installed here; take the closest narrow sans faces so
+    // that the captions fit the sizes they were laid out for.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("Arial"), QStringLiteral("Helvetica")});
     auto ui = std::make_unique<Ui::TForm1>();
     ui->setupUi(window);
     return ui;
