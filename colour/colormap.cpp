@@ -258,7 +258,8 @@ bool TGIFColorMap::DoOptimize() {
         return true;
     TColorIndexMap reverse{};
     for (int j = 0; j < count_; ++j)
-        reverse[static_cast<std::size_t>(histogram[static_cast<std::size_t>(j)].Index)] = static_cast<std::uint8_t>(j);
+        reverse[static_cast<std::size_t>(histogram[static_cast<std::size_t>(j)].Index)] =
+            static_cast<std::uint8_t>(j);
     MapImages(reverse);
     const std::vector<TGIFColor> old(data_.begin(), data_.begin() + count_);
     int used = count_;
@@ -329,7 +330,9 @@ void TGIFLocalColorMap::MapImages(const TColorIndexMap& map) {
         RemapFrame(*subImage_, map);
 }
 
-bool TGIFLocalColorMap::Optimize() { return DoOptimize(); }
+bool TGIFLocalColorMap::Optimize() {
+    return DoOptimize();
+}
 
 void TGIFLocalColorMap::Changed() {
     if (subImage_ != nullptr)

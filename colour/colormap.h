@@ -7,9 +7,8 @@
 #include "framework/graphics/palette.h"
 #include "gif/gif_settings.h"
 
-#include <QImage>
 #include <QIODevice>
-
+#include <QImage>
 #include <array>
 #include <cstdint>
 #include <optional>

@@ -47,7 +47,10 @@ protected:
 
 // Makes the registry entry of an extension class T.
 template <class T> constexpr TGIFExtensionClass MakeExtensionClass(const char* name) {
-    return {name, [](TGIFSubImage* subImage) -> std::unique_ptr<TGIFExtension> { return std::make_unique<T>(subImage); },
+    return {name,
+            [](TGIFSubImage* subImage) -> std::unique_ptr<TGIFExtension> {
+                return std::make_unique<T>(subImage);
+            },
             &T::FindSubExtension};
 }
 

@@ -42,7 +42,8 @@ std::vector<std::pair<TGIFApplicationRec, const TGIFExtensionClass*>>& AppExtens
 
 // Later registrations win, so look-ups scan from the back.
 template <class List, class Key> const TGIFExtensionClass* LookUp(const List& list, const Key& key) {
-    const auto found = std::find_if(list.rbegin(), list.rend(), [&](const auto& entry) { return entry.first == key; });
+    const auto found =
+        std::find_if(list.rbegin(), list.rend(), [&](const auto& entry) { return entry.first == key; });
     return found == list.rend() ? nullptr : found->second;
 }
 
@@ -54,7 +55,8 @@ constexpr int MaxRefinements = 64;
 
 const TGIFExtensionClass TGIFGraphicControlExtension::Class =
     MakeExtensionClass<TGIFGraphicControlExtension>("TGIFGraphicControlExtension");
-const TGIFExtensionClass TGIFTextExtension::Class = MakeExtensionClass<TGIFTextExtension>("TGIFTextExtension");
+const TGIFExtensionClass TGIFTextExtension::Class =
+    MakeExtensionClass<TGIFTextExtension>("TGIFTextExtension");
 const TGIFExtensionClass TGIFCommentExtension::Class =
     MakeExtensionClass<TGIFCommentExtension>("TGIFCommentExtension");
 const TGIFExtensionClass TGIFApplicationExtension::Class =
@@ -94,7 +96,7 @@ const TGIFExtensionClass* TGIFExtension::FindSubExtension(const TGIFExtensionCla
 }
 
 const TGIFExtensionClass* TGIFApplicationExtension::FindSubExtension(const TGIFExtensionClass& self,
-                                                                    QIODevice& stream) {
+                                                                     QIODevice& stream) {
     const qint64 start = stream.pos();
     std::uint8_t size = 0;
     if (!ReadOptionalByte(stream, size))
@@ -146,7 +148,8 @@ TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
 }
 
 void TGIFGraphicControlExtension::SetTransparent(bool value) {
-    rec_.PackedFields = static_cast<std::uint8_t>(value ? rec_.PackedFields | 0x01 : rec_.PackedFields & ~0x01);
+    rec_.PackedFields =
+        static_cast<std::uint8_t>(value ? rec_.PackedFields | 0x01 : rec_.PackedFields & ~0x01);
     if (subImage_ != nullptr)
         subImage_->Transparent = value;
 }
@@ -171,7 +174,8 @@ void TGIFGraphicControlExtension::SetTransparentColor(TColor color) {
 }
 
 void TGIFGraphicControlExtension::SetUserInput(bool value) {
-    rec_.PackedFields = static_cast<std::uint8_t>(value ? rec_.PackedFields | 0x02 : rec_.PackedFields & ~0x02);
+    rec_.PackedFields =
+        static_cast<std::uint8_t>(value ? rec_.PackedFields | 0x02 : rec_.PackedFields & ~0x02);
 }
 
 void TGIFGraphicControlExtension::SetDisposal(int value) {
@@ -351,15 +355,24 @@ std::string FieldText(const TGIFApplicationRec& rec, std::size_t offset, std::si
 void SetField(TGIFApplicationRec& rec, std::size_t offset, std::size_t length, const std::string& value) {
     if (value.size() < length)
         std::fill_n(rec.begin() + static_cast<std::ptrdiff_t>(offset), length, std::uint8_t{' '});
-    std::copy_n(value.begin(), std::min(value.size(), length), rec.begin() + static_cast<std::ptrdiff_t>(offset));
+    std::copy_n(value.begin(), std::min(value.size(), length),
+                rec.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 } // namespace
 
-std::string TGIFApplicationExtension::GetIdentifier() const { return FieldText(rec_, 0, 8); }
-void TGIFApplicationExtension::SetIdentifier(const std::string& value) { SetField(rec_, 0, 8, value); }
-std::string TGIFApplicationExtension::GetAuthentication() const { return FieldText(rec_, 8, 3); }
-void TGIFApplicationExtension::SetAuthentication(const std::string& value) { SetField(rec_, 8, 3, value); }
+std::string TGIFApplicationExtension::GetIdentifier() const {
+    return FieldText(rec_, 0, 8);
+}
+void TGIFApplicationExtension::SetIdentifier(const std::string& value) {
+    SetField(rec_, 0, 8, value);
+}
+std::string TGIFApplicationExtension::GetAuthentication() const {
+    return FieldText(rec_, 8, 3);
+}
+void TGIFApplicationExtension::SetAuthentication(const std::string& value) {
+    SetField(rec_, 8, 3, value);
+}
 
 void TGIFApplicationExtension::SaveToStream(QIODevice& stream) {
     SaveFraming(stream);

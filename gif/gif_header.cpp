@@ -52,9 +52,13 @@ TGIFVersion TGIFHeader::GetVersion() const {
     return colorMap_->Optimized() || descriptor_.AspectRatio != 0 ? TGIFVersion::gv89a : TGIFVersion::gv87a;
 }
 
-TColor TGIFHeader::GetBackgroundColor() { return colorMap_->GetColor(descriptor_.BackgroundColorIndex); }
+TColor TGIFHeader::GetBackgroundColor() {
+    return colorMap_->GetColor(descriptor_.BackgroundColorIndex);
+}
 
-void TGIFHeader::SetBackgroundColor(TColor color) { SetBackgroundColorIndex(colorMap_->AddUnique(color)); }
+void TGIFHeader::SetBackgroundColor(TColor color) {
+    SetBackgroundColorIndex(colorMap_->AddUnique(color));
+}
 
 void TGIFHeader::SetBackgroundColorIndex(int index) {
     if ((index < 0 || index >= colorMap_->Count()) && colorMap_->Count() > 0) {
@@ -64,8 +68,12 @@ void TGIFHeader::SetBackgroundColorIndex(int index) {
     descriptor_.BackgroundColorIndex = static_cast<std::uint8_t>(index);
 }
 
-int TGIFHeader::BitsPerPixel() const { return colorMap_->GetBitsPerPixel(); }
+int TGIFHeader::BitsPerPixel() const {
+    return colorMap_->GetBitsPerPixel();
+}
 
-int TGIFHeader::ColorResolution() const { return colorMap_->GetBitsPerPixel() - 1; }
+int TGIFHeader::ColorResolution() const {
+    return colorMap_->GetBitsPerPixel() - 1;
+}
 
 } // namespace qm

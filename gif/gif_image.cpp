@@ -23,7 +23,9 @@ TGIFImage::TGIFImage()
     NewImage();
 }
 
-TGIFImage::~TGIFImage() { images_->Clear(); }
+TGIFImage::~TGIFImage() {
+    images_->Clear();
+}
 
 void TGIFImage::Clear() {
     FreeBitmap();
@@ -37,7 +39,8 @@ void TGIFImage::Clear() {
 
 namespace {
 
-template <class Extent> void CheckFramesFit(const TGIFImageList& images, int value, Extent extent, const char* message) {
+template <class Extent>
+void CheckFramesFit(const TGIFImageList& images, int value, Extent extent, const char* message) {
     for (const auto& frame : images)
         if (extent(*frame) > value)
             throw GIFException(message);
@@ -46,7 +49,8 @@ template <class Extent> void CheckFramesFit(const TGIFImageList& images, int val
 } // namespace
 
 void TGIFImage::SetWidth(int value) {
-    CheckFramesFit(*images_, value, [](const TGIFSubImage& f) { return f.Left() + f.Width(); }, sBadWidth);
+    CheckFramesFit(
+        *images_, value, [](const TGIFSubImage& f) { return f.Left() + f.Width(); }, sBadWidth);
     if (value == GetWidth())
         return;
     header_->StoreWidth(value);
@@ -55,7 +59,8 @@ void TGIFImage::SetWidth(int value) {
 }
 
 void TGIFImage::SetHeight(int value) {
-    CheckFramesFit(*images_, value, [](const TGIFSubImage& f) { return f.Top() + f.Height(); }, sBadHeight);
+    CheckFramesFit(
+        *images_, value, [](const TGIFSubImage& f) { return f.Top() + f.Height(); }, sBadHeight);
     if (value == GetHeight())
         return;
     header_->StoreHeight(value);
@@ -130,7 +135,9 @@ void TGIFImage::SetDrawOptions(TGIFDrawOptions value) {
     Changed();
 }
 
-void TGIFImage::SetAnimationSpeed(int value) { animationSpeed_ = std::clamp(value, 0, 1000); }
+void TGIFImage::SetAnimationSpeed(int value) {
+    animationSpeed_ = std::clamp(value, 0, 1000);
+}
 
 void TGIFImage::SetReductionBits(int value) {
     if (value < 3 || value > 8)

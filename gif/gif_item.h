@@ -7,7 +7,6 @@
 
 #include <QIODevice>
 #include <QString>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -61,7 +60,9 @@ public:
         items_.push_back(std::move(item));
         return Count() - 1;
     }
-    void Insert(int index, std::unique_ptr<T> item) { items_.insert(items_.begin() + index, std::move(item)); }
+    void Insert(int index, std::unique_ptr<T> item) {
+        items_.insert(items_.begin() + index, std::move(item));
+    }
     // Frees the item.
     void Delete(int index) { Remove(Items(index)); }
     // Hands the item back to the caller without freeing it; null when it is not in the list.
@@ -77,14 +78,17 @@ public:
         while (!items_.empty())
             Delete(0);
     }
-    void Exchange(int a, int b) { std::swap(items_.at(static_cast<std::size_t>(a)), items_.at(static_cast<std::size_t>(b))); }
+    void Exchange(int a, int b) {
+        std::swap(items_.at(static_cast<std::size_t>(a)), items_.at(static_cast<std::size_t>(b)));
+    }
     void Move(int from, int to) {
         auto item = std::move(items_.at(static_cast<std::size_t>(from)));
         items_.erase(items_.begin() + from);
         items_.insert(items_.begin() + to, std::move(item));
     }
     int IndexOf(const T* item) const {
-        const auto found = std::find_if(items_.begin(), items_.end(), [item](const auto& p) { return p.get() == item; });
+        const auto found =
+            std::find_if(items_.begin(), items_.end(), [item](const auto& p) { return p.get() == item; });
         return found == items_.end() ? -1 : static_cast<int>(found - items_.begin());
     }
     T* First() const { return items_.empty() ? nullptr : items_.front().get(); }
@@ -92,7 +96,9 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     T* Items(int index) const { return items_.at(static_cast<std::size_t>(index)).get(); }
     // Replaces (and frees) the item at `index`.
-    void SetItems(int index, std::unique_ptr<T> item) { items_.at(static_cast<std::size_t>(index)) = std::move(item); }
+    void SetItems(int index, std::unique_ptr<T> item) {
+        items_.at(static_cast<std::size_t>(index)) = std::move(item);
+    }
     TGIFImage* Image() const { return image_; }
 
     auto begin() const { return items_.begin(); }

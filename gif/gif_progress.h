@@ -11,7 +11,9 @@ public:
     TGIFProgressScope(TGIFImage& image, const char* message) : image_(image), message_(message) {
         image_.Progress(TProgressStage::psStarting, 0, false, QRect(), message_);
     }
-    ~TGIFProgressScope() { image_.Progress(TProgressStage::psEnding, succeeded_ ? 100 : 0, true, QRect(), message_); }
+    ~TGIFProgressScope() {
+        image_.Progress(TProgressStage::psEnding, succeeded_ ? 100 : 0, true, QRect(), message_);
+    }
     TGIFProgressScope(const TGIFProgressScope&) = delete;
     TGIFProgressScope& operator=(const TGIFProgressScope&) = delete;
     void Succeeded() { succeeded_ = true; }

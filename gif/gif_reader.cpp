@@ -22,7 +22,9 @@ bool IsGIFSignature(const std::uint8_t* bytes) {
 }
 
 // Steps back over the byte just read, so that the next reader sees it again.
-void StepBack(QIODevice& stream, qint64 bytes = 1) { stream.seek(std::max<qint64>(0, stream.pos() - bytes)); }
+void StepBack(QIODevice& stream, qint64 bytes = 1) {
+    stream.seek(std::max<qint64>(0, stream.pos() - bytes));
+}
 
 } // namespace
 
@@ -97,7 +99,8 @@ void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
         Add(std::move(frame));
         if (parent != nullptr) {
             const int percent = size > 0 ? static_cast<int>((stream.pos() * 100 + size / 2) / size) : 0;
-            parent->Progress(TProgressStage::psRunning, percent, GIFImageRenderOnLoad, QRect(), sProgressLoading);
+            parent->Progress(TProgressStage::psRunning, percent, GIFImageRenderOnLoad, QRect(),
+                             sProgressLoading);
         }
     }
 }
@@ -153,14 +156,16 @@ void TGIFSubImage::Decompress(QIODevice& stream) {
     if (PixelsHeld(image_) + area > GIFMaximumImagePixels)
         throw GIFException(sFrameTooLarge);
     const bool transparent = Transparent && GraphicControlExtension != nullptr;
-    const auto fill = static_cast<std::uint8_t>(transparent ? GraphicControlExtension->GetTransparentColorIndex() : 0);
+    const auto fill =
+        static_cast<std::uint8_t>(transparent ? GraphicControlExtension->GetTransparentColorIndex() : 0);
     AllocatePixels(fill);
     const TLZWTarget target{data_, Width(), Height(), Interlaced(), fill};
     const TGIFByteSource source = [&stream](std::uint8_t* buffer, std::size_t count) {
         return ReadAvailable(stream, buffer, count);
     };
     const TLZWWarningHandler warning = [this](TLZWWarning kind) {
-        Warning(TGIFSeverity::gsWarning, kind == TLZWWarning::lwPrematureEnd ? sOutOfData : sDecodeTooFewBits);
+        Warning(TGIFSeverity::gsWarning,
+                kind == TLZWWarning::lwPrematureEnd ? sOutOfData : sDecodeTooFewBits);
     };
     switch (SharedDecoder().Decode(target, source, warning).status) {
     case TLZWStatus::lsOK:

@@ -59,9 +59,9 @@ using TGIFWarning =
     std::function<void(const TPersistent& sender, TGIFSeverity severity, const std::string& message)>;
 
 // Process-wide defaults, read when an image is created (the delays while painting).
-inline TGIFDrawOptions GIFImageDefaultDrawOptions{TGIFDrawOption::goAsync,  TGIFDrawOption::goTransparent,
+inline TGIFDrawOptions GIFImageDefaultDrawOptions{TGIFDrawOption::goAsync,   TGIFDrawOption::goTransparent,
                                                   TGIFDrawOption::goAnimate, TGIFDrawOption::goLoop,
-                                                  TGIFDrawOption::goDither, TGIFDrawOption::goAutoDither};
+                                                  TGIFDrawOption::goDither,  TGIFDrawOption::goAutoDither};
 inline TColorReduction GIFImageDefaultColorReduction = TColorReduction::rmNetscape;
 inline int GIFImageDefaultColorReductionBits = 8;
 inline TDitherMode GIFImageDefaultDitherMode = TDitherMode::dmNearest;

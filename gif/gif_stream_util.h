@@ -3,7 +3,6 @@
 // instead of throwing, little-endian fields, and data sub-blocks.
 
 #include <QIODevice>
-
 #include <cstddef>
 #include <cstdint>
 
@@ -25,7 +24,9 @@ void SkipBytes(QIODevice& stream, std::int64_t count);
 // Writes `size` bytes as data sub-blocks of at most 255 bytes each, without a terminator.
 void WriteSubBlocks(QIODevice& stream, const std::uint8_t* data, std::size_t size);
 
-inline std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t GetU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 inline std::uint32_t GetU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

@@ -33,9 +33,13 @@ TGIFVersion TGIFSubImage::GetVersion() const {
     return colorMap_->Optimized() || extensions_->Count() > 0 ? TGIFVersion::gv89a : TGIFVersion::gv87a;
 }
 
-int TGIFSubImage::ColorResolution() const { return colorMap_->GetBitsPerPixel() - 1; }
+int TGIFSubImage::ColorResolution() const {
+    return colorMap_->GetBitsPerPixel() - 1;
+}
 
-int TGIFSubImage::BitsPerPixel() const { return colorMap_->GetBitsPerPixel(); }
+int TGIFSubImage::BitsPerPixel() const {
+    return colorMap_->GetBitsPerPixel();
+}
 
 int TGIFSubImage::GetBounds(int index) const {
     switch (index) {
@@ -104,14 +108,18 @@ QRect TGIFSubImage::GetBoundsRect() const {
     return QRect(QPoint(Left(), Top()), QPoint(Left() + Width(), Top() + Height()));
 }
 
-QRect TGIFSubImage::GetClientRect() const { return QRect(QPoint(0, 0), QPoint(Width(), Height())); }
+QRect TGIFSubImage::GetClientRect() const {
+    return QRect(QPoint(0, 0), QPoint(Width(), Height()));
+}
 
 void TGIFSubImage::SetInterlaced(bool value) {
     descriptor_.PackedFields =
         static_cast<std::uint8_t>(value ? descriptor_.PackedFields | 0x40 : descriptor_.PackedFields & ~0x40);
 }
 
-bool TGIFSubImage::GetEmpty() const { return data_.empty() || Width() == 0 || Height() == 0; }
+bool TGIFSubImage::GetEmpty() const {
+    return data_.empty() || Width() == 0 || Height() == 0;
+}
 
 void TGIFSubImage::AllocatePixels(std::uint8_t fill) {
     FreeImage();
@@ -127,7 +135,9 @@ void TGIFSubImage::AllocatePixels(std::uint8_t fill) {
     }
 }
 
-void TGIFSubImage::NewImage() { AllocatePixels(0); }
+void TGIFSubImage::NewImage() {
+    AllocatePixels(0);
+}
 
 void TGIFSubImage::FreeImage() {
     data_.clear();
@@ -163,13 +173,17 @@ TGIFColorMap& TGIFSubImage::GetActiveColorMap() {
     return *colorMap_;
 }
 
-void TGIFSubImage::FreeBitmap() { bitmap_.reset(); }
+void TGIFSubImage::FreeBitmap() {
+    bitmap_.reset();
+}
 
 void TGIFSubImage::FreeMask() {
     mask_.reset();
     needMask_ = true;
 }
 
-void TGIFSubImage::FreePalette() { palette_.reset(); }
+void TGIFSubImage::FreePalette() {
+    palette_.reset();
+}
 
 } // namespace qm

@@ -8,7 +8,6 @@
 
 #include <QImage>
 #include <QRect>
-
 #include <cstdint>
 #include <memory>
 #include <optional>

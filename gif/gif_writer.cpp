@@ -42,7 +42,8 @@ void TGIFImageList::SaveToStream(QIODevice& stream) {
     for (int i = 0; i < count; ++i) {
         Items(i)->SaveToStream(stream);
         if (image_ != nullptr)
-            image_->Progress(TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(), sProgressSaving);
+            image_->Progress(TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(),
+                             sProgressSaving);
     }
 }
 
@@ -89,11 +90,14 @@ void TGIFSubImage::Compress(QIODevice& stream) {
         WriteCheck(stream, data, count);
     };
     const bool rle = image_ != nullptr && image_->Compression == TGIFCompression::gcRLE;
-    const TGIFEncodeStatus status = rle ? TRLEEncoder().Encode(source, sink) : TLZWEncoder().Encode(source, sink);
+    const TGIFEncodeStatus status =
+        rle ? TRLEEncoder().Encode(source, sink) : TLZWEncoder().Encode(source, sink);
     if (status == TGIFEncodeStatus::esColorNotInTable)
         throw GIFException(sInvalidColor);
 }
 
-void TGIFTrailer::SaveToStream(QIODevice& stream) { WriteByte(stream, 0x3B); }
+void TGIFTrailer::SaveToStream(QIODevice& stream) {
+    WriteByte(stream, 0x3B);
+}
 
 } // namespace qm

@@ -7,9 +7,13 @@
 
 namespace qm {
 
-void TPersistent::Assign(const TPersistent& source) { source.AssignTo(*this); }
+void TPersistent::Assign(const TPersistent& source) {
+    source.AssignTo(*this);
+}
 
-void TPersistent::AssignTo(TPersistent& dest) const { dest.AssignError(*this); }
+void TPersistent::AssignTo(TPersistent& dest) const {
+    dest.AssignError(*this);
+}
 
 void TPersistent::AssignError(const TPersistent& source) const {
     throw EConvertError(std::string("Cannot assign a ") + source.ClassName() + " to a " + ClassName());

@@ -6,7 +6,6 @@
 #include <QIODevice>
 #include <QRect>
 #include <QString>
-
 #include <functional>
 #include <string>
 

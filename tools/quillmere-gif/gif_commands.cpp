@@ -7,7 +7,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -75,7 +74,8 @@ ControlFields controlFields(const TGIFSubImage& frame) {
 
 void printExtension(const TGIFExtension& extension) {
     if (const auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(&extension)) {
-        std::printf("    loop: %s (%s%s)\n", loop->Loops == 0 ? "for ever" : std::to_string(loop->Loops).c_str(),
+        std::printf("    loop: %s (%s%s)\n",
+                    loop->Loops == 0 ? "for ever" : std::to_string(loop->Loops).c_str(),
                     loop->GetIdentifier().c_str(), loop->GetAuthentication().c_str());
     } else if (const auto* app = dynamic_cast<const TGIFApplicationExtension*>(&extension)) {
         std::printf("    application extension: %s%s\n", app->GetIdentifier().c_str(),
@@ -84,8 +84,8 @@ void printExtension(const TGIFExtension& extension) {
         for (const std::string& line : comment->Text)
             std::printf("    comment: %s\n", line.c_str());
     } else if (const auto* text = dynamic_cast<const TGIFTextExtension*>(&extension)) {
-        std::printf("    plain text at %d,%d %dx%d:", text->GetBounds(1), text->GetBounds(2), text->GetBounds(3),
-                    text->GetBounds(4));
+        std::printf("    plain text at %d,%d %dx%d:", text->GetBounds(1), text->GetBounds(2),
+                    text->GetBounds(3), text->GetBounds(4));
         for (const std::string& line : text->Text)
             std::printf(" %s", line.c_str());
         std::printf("\n");
@@ -93,13 +93,15 @@ void printExtension(const TGIFExtension& extension) {
 }
 
 void printFrame(int index, const TGIFSubImage& frame) {
-    std::printf("frame %d: %dx%d at %d,%d, %s, local colour table: %s\n", index, frame.Width(), frame.Height(),
-                frame.Left(), frame.Top(), frame.Interlaced() ? "interlaced" : "not interlaced",
+    std::printf("frame %d: %dx%d at %d,%d, %s, local colour table: %s\n", index, frame.Width(),
+                frame.Height(), frame.Left(), frame.Top(),
+                frame.Interlaced() ? "interlaced" : "not interlaced",
                 colorTableText(frame.ColorMap()).c_str());
     if (frame.GetEmpty())
         std::printf("    no pixels\n");
     if (const auto* gce = frame.GraphicControlExtension) {
-        std::printf("    delay: %d/100 s, disposal: %d, transparent: %s\n", gce->GetDelay(), gce->GetDisposal(),
+        std::printf("    delay: %d/100 s, disposal: %d, transparent: %s\n", gce->GetDelay(),
+                    gce->GetDisposal(),
                     gce->GetTransparent() ? std::to_string(gce->GetTransparentColorIndex()).c_str() : "no");
     }
     for (const auto& extension : frame.Extensions())
@@ -123,8 +125,8 @@ int runInfo(const std::vector<std::string>& args) {
         load(image, args[0]);
         const TGIFHeader& header = image.Header();
         std::printf("version: %s\n", versionText(image.Version()));
-        std::printf("screen: %dx%d, background index %d, aspect ratio %d\n", image.GetWidth(), image.GetHeight(),
-                    header.GetBackgroundColorIndex(), header.AspectRatio());
+        std::printf("screen: %dx%d, background index %d, aspect ratio %d\n", image.GetWidth(),
+                    image.GetHeight(), header.GetBackgroundColorIndex(), header.AspectRatio());
         std::printf("global colour table: %s\n", colorTableText(header.ColorMap()).c_str());
         std::printf("frames: %d\n", image.Images().Count());
         for (int i = 0; i < image.Images().Count(); ++i)
@@ -145,14 +147,15 @@ int runFrames(const std::vector<std::string>& args) {
             std::string digest = "-";
             if (!frame.GetEmpty()) {
                 const auto& data = frame.Data();
-                digest = QCryptographicHash::hash(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())),
-                                                  QCryptographicHash::Sha256)
-                             .toHex()
-                             .toStdString();
+                digest =
+                    QCryptographicHash::hash(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())),
+                                             QCryptographicHash::Sha256)
+                        .toHex()
+                        .toStdString();
             }
-            std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", i, frame.Left(), frame.Top(), frame.Width(),
-                        frame.Height(), frame.Interlaced() ? 1 : 0, fields.transparent.c_str(), fields.delay.c_str(),
-                        fields.disposal.c_str(), digest.c_str());
+            std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", i, frame.Left(), frame.Top(),
+                        frame.Width(), frame.Height(), frame.Interlaced() ? 1 : 0, fields.transparent.c_str(),
+                        fields.delay.c_str(), fields.disposal.c_str(), digest.c_str());
         }
         return ExitOk;
     });
