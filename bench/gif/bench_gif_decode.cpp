@@ -8,7 +8,6 @@
 
 #include <QBuffer>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -16,14 +15,6 @@
 
 namespace qm::bench {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Everything one workload needs: the pixels, giflib's file of them and that file's image data.
 struct TDecodeCase {
@@ -85,12 +76,12 @@ void BM_Decode(benchmark::State& state, TWorkload w) {
     }
     std::vector<double> ours, load, theirs, stb;
     for (auto _ : state) {
-        const double t = Seconds([&] { benchmark::DoNotOptimize(DecodeOurs(*decoder, c, w)); });
+        const double t = CpuSeconds([&] { benchmark::DoNotOptimize(DecodeOurs(*decoder, c, w)); });
         state.SetIterationTime(t);
         ours.push_back(t);
-        load.push_back(Seconds([&] { benchmark::DoNotOptimize(LoadOurs(c)); }));
-        theirs.push_back(Seconds([&] { benchmark::DoNotOptimize(test::GiflibDecode(c.file)); }));
-        stb.push_back(Seconds([&] { benchmark::DoNotOptimize(DecodeStb(c, &stbOk)); }));
+        load.push_back(CpuSeconds([&] { benchmark::DoNotOptimize(LoadOurs(c)); }));
+        theirs.push_back(CpuSeconds([&] { benchmark::DoNotOptimize(test::GiflibDecode(c.file)); }));
+        stb.push_back(CpuSeconds([&] { benchmark::DoNotOptimize(DecodeStb(c, &stbOk)); }));
     }
     const double mpx = static_cast<double>(c.pixels.size()) / 1e6;
     const double oursMpx = mpx / Median(ours);

@@ -7,13 +7,10 @@
 #include "tests/gif/codec/gif_peer.h"
 
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <memory>
 
 namespace qm::bench {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::vector<std::uint8_t> EncodeOurs(TLZWEncoder& encoder, const std::vector<std::uint8_t>& pixels,
                                      const TWorkload& w) {
@@ -45,14 +42,12 @@ void BM_Encode(benchmark::State& state, TWorkload w) {
     }
     std::vector<double> oursTimes, theirTimes;
     for (auto _ : state) {
-        auto start = Clock::now();
-        benchmark::DoNotOptimize(EncodeOurs(*encoder, pixels, w));
-        const double t = std::chrono::duration<double>(Clock::now() - start).count();
+        const double t = CpuSeconds([&] { benchmark::DoNotOptimize(EncodeOurs(*encoder, pixels, w)); });
         state.SetIterationTime(t);
         oursTimes.push_back(t);
-        start = Clock::now();
-        benchmark::DoNotOptimize(test::GiflibEncode(pixels, w.width, w.height, w.interlaced, 8));
-        theirTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        theirTimes.push_back(CpuSeconds([&] {
+            benchmark::DoNotOptimize(test::GiflibEncode(pixels, w.width, w.height, w.interlaced, 8));
+        }));
     }
     const double mpx = static_cast<double>(pixels.size()) / 1e6;
     const double oursMpx = mpx / Median(oursTimes);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <time.h>
 
 namespace qm::bench {
 
@@ -45,6 +46,17 @@ std::vector<std::uint8_t> MakeFrame(const TWorkload& w) {
 const std::vector<std::pair<int, int>>& WorkloadSizes() {
     static const std::vector<std::pair<int, int>> sizes = {{32, 32}, {256, 256}, {1024, 1024}, {4000, 3000}};
     return sizes;
+}
+
+double CpuSeconds(const std::function<void()>& work) {
+    auto now = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+    };
+    const double start = now();
+    work();
+    return now() - start;
 }
 
 double Median(std::vector<double>& samples) {

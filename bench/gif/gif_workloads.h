@@ -3,6 +3,7 @@
 // 256 colours) and flat graphics (few colours in large areas), at sizes from 1 kpixel to 12 Mpixel.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ std::vector<std::uint8_t> MakeFrame(const TWorkload& workload);
 
 // The benchmark sizes: 32x32, 256x256, 1024x1024, 4000x3000.
 const std::vector<std::pair<int, int>>& WorkloadSizes();
+
+// The CPU time of this thread spent in `work`, in seconds: the machine running the benchmarks is
+// shared, and wall time would charge us for other processes.
+double CpuSeconds(const std::function<void()>& work);
 
 // Median of the samples (sorted in place).
 double Median(std::vector<double>& samples);

@@ -10,12 +10,13 @@ constexpr std::uint32_t kEmptySlot = 0xFFFFF000u; // slots at or above this valu
 constexpr int kLastCode = 4094;                   // a code above this one is never assigned
 constexpr int kMaxCodeBits = 12;
 constexpr int kSlots = TLZWEncoder::kHashSize;
+constexpr std::size_t kCodes = 4096;
 
 // One frame's compression: the classic hashed string table, cleared whenever it fills.
 class TLZWCompressor {
 public:
-    TLZWCompressor(std::uint32_t* table, TGIFCodeStream& codes, int colorCount)
-        : table_(table), codes_(codes), colorCount_(colorCount) {}
+    TLZWCompressor(std::uint32_t* table, std::uint32_t* child, TGIFCodeStream& codes, int colorCount)
+        : table_(table), child_(child), codes_(codes), colorCount_(colorCount) {}
 
     TGIFEncodeStatus Run(const TGIFEncodeSource& source) {
         Clear();
@@ -44,19 +45,28 @@ public:
 
 private:
     bool Compress(const std::uint8_t* pixels, std::size_t count) {
+        std::uint32_t* const table = table_;
+        std::uint32_t* const child = child_;
+        const int colorCount = colorCount_;
         int prefix = prefix_;
         for (std::size_t i = 0; i < count; ++i) {
             const int c = pixels[i];
-            if (c >= colorCount_) [[unlikely]] {
+            if (c >= colorCount) [[unlikely]] {
                 prefix_ = prefix;
                 return false;
+            }
+            // The string last made from this prefix usually goes on with the same pixel again.
+            const std::uint32_t last = child[prefix];
+            if ((last >> 12) == static_cast<std::uint32_t>(c + 1)) {
+                prefix = static_cast<int>(last & 0xFFF);
+                continue;
             }
             const std::uint32_t key =
                 (static_cast<std::uint32_t>(prefix) << 8) | static_cast<std::uint32_t>(c);
             int slot = Hash(key);
             const int step = slot == 0 ? 1 : kSlots - slot;
             std::uint32_t entry;
-            while ((entry = table_[slot]) < kEmptySlot) {
+            while ((entry = table[slot]) < kEmptySlot) {
                 if ((entry >> 12) == key)
                     break;
                 slot -= step;
@@ -64,20 +74,26 @@ private:
                     slot += kSlots;
             }
             if (entry < kEmptySlot) {
+                child[prefix] = Child(c, entry & 0xFFF);
                 prefix = static_cast<int>(entry & 0xFFF);
                 continue;
             }
             Output(prefix);
-            prefix = c;
             if (nextCode_ > kLastCode) {
                 Clear();
             } else {
-                table_[slot] = (key << 12) | static_cast<std::uint32_t>(nextCode_);
+                table[slot] = (key << 12) | static_cast<std::uint32_t>(nextCode_);
+                child[prefix] = Child(c, static_cast<std::uint32_t>(nextCode_));
                 ++nextCode_;
             }
+            prefix = c;
         }
         prefix_ = prefix;
         return true;
+    }
+
+    static std::uint32_t Child(int pixel, std::uint32_t code) {
+        return (static_cast<std::uint32_t>(pixel + 1) << 12) | code;
     }
 
     int Hash(std::uint32_t key) const {
@@ -88,6 +104,7 @@ private:
         codes_.clearFlag = true;
         Output(codes_.clearCode);
         std::memset(table_, 0xFF, static_cast<std::size_t>(kSlots) * sizeof(std::uint32_t));
+        std::memset(child_, 0, kCodes * sizeof(std::uint32_t));
         nextCode_ = codes_.clearCode + 2;
     }
 
@@ -107,6 +124,7 @@ private:
     }
 
     std::uint32_t* table_;
+    std::uint32_t* child_;
     TGIFCodeStream& codes_;
     const int colorCount_;
     int prefix_ = 0;
@@ -117,7 +135,7 @@ private:
 
 TGIFEncodeStatus TLZWEncoder::Encode(const TGIFEncodeSource& source, const TGIFByteSink& sink) {
     return EncodeFrame(source, sink, [&](TGIFCodeStream& codes) {
-        TLZWCompressor compressor(hash_.data(), codes, source.colorCount);
+        TLZWCompressor compressor(hash_.data(), child_.data(), codes, source.colorCount);
         return compressor.Run(source);
     });
 }

@@ -17,6 +17,9 @@ public:
 
 private:
     std::array<std::uint32_t, kHashSize> hash_{};
+    // Per prefix code, the pixel and code of the string last looked up or made from it: a cache
+    // in front of the hash for the long runs of graphics.
+    std::array<std::uint32_t, 4096> child_{};
 };
 
 } // namespace qm
