@@ -15,7 +15,10 @@
 
 #include "catalogue/browsing.h"
 #include "catalogue/catalogue_data.h"
+#include "catalogue/edit_rules.h"
+#include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"
+#include "catalogue/search.h"
 #include "ui_Unit1.h"
 
 #include <QIcon>
@@ -97,6 +100,9 @@ private:
 public:
     // Handler sets.
     TBrowsing Browsing;
+    TSearch Search;
+    TIDPopups IDPopups;
+    TEditRules EditRules;
 };
 
 } // namespace qm
