@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // The build lists the tests by running this binary, where CTest's environment does not apply.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

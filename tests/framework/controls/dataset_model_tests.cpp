@@ -1,0 +1,91 @@
+#include "framework/controls/dataset_model.h"
+#include "tests/framework/controls/control_test_support.h"
+
+#include <QAbstractItemModelTester>
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using test::OpenTable;
+
+// The model tester reports each broken rule as a warning starting with "FAIL!".
+class ModelRuleWatch {
+public:
+    ModelRuleWatch() { previous_ = qInstallMessageHandler(&ModelRuleWatch::Handle); }
+    ~ModelRuleWatch() { qInstallMessageHandler(previous_); }
+    static inline QStringList failures;
+
+private:
+    static void Handle(QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (message.contains(QLatin1String("FAIL!")))
+            failures << message;
+    }
+    QtMessageHandler previous_;
+};
+
+TEST(DataSetModel, KeepsTheModelRulesThroughTheWholeLifeOfAQuery) {
+    ModelRuleWatch watch;
+    ModelRuleWatch::failures.clear();
+    OpenTable table({"a", "b", "c"});
+    TDataSetModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.setDataSet(&table.query);
+    TQuery& query = table.query;
+    query.MoveTo(1);
+    query.Insert();
+    EXPECT_EQ(model.rowCount(), 4);
+    query.SetFieldValue(QStringLiteral("Name"), QStringLiteral("new"));
+    query.Post();
+    query.Edit();
+    query.SetFieldValue(QStringLiteral("N"), 5);
+    query.Cancel();
+    query.Delete();
+    query.Append();
+    query.Cancel();
+    model.setColumns({"Name", "Missing", "ID"});
+    query.setSQL(QStringLiteral("SELECT count(*) AS C FROM T"));
+    query.Open();
+    query.Close();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(ModelRuleWatch::failures, QStringList());
+}
+
+TEST(DataSetModel, ShowsTheChosenColumnsAndEditsThroughTheQuery) {
+    OpenTable table({"a", "b"});
+    TDataSetModel model;
+    model.setDataSet(&table.query);
+    EXPECT_EQ(model.columnCount(), 3);
+    model.setColumns({"Name", "Missing", "ID"});
+    ASSERT_EQ(model.columnCount(), 3);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Missing"));
+    EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("b"));
+    EXPECT_FALSE(model.index(1, 1).data().isValid());
+    EXPECT_FALSE(model.flags(model.index(0, 2)) & Qt::ItemIsEditable); // the key
+    EXPECT_FALSE(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
+    ASSERT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+
+    EXPECT_TRUE(model.setData(model.index(1, 0), QStringLiteral("B")));
+    EXPECT_EQ(table.query.RecNo(), 1);
+    EXPECT_EQ(table.query.State(), TDataSetState::dsEdit);
+    EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("B"));
+    EXPECT_TRUE(model.setData(model.index(0, 0), QStringLiteral("A"))); // leaving the row posts it
+    EXPECT_EQ(table.NamesInFile(), QStringLiteral("a,B"));
+    table.query.Post();
+    EXPECT_EQ(table.NamesInFile(), QStringLiteral("A,B"));
+    EXPECT_FALSE(model.setData(model.index(0, 2), 9));
+}
+
+TEST(DataSetModel, ForgetsAQueryThatIsDestroyed) {
+    TDataSetModel model;
+    {
+        OpenTable table({"a"});
+        model.setDataSet(&table.query);
+        EXPECT_EQ(model.rowCount(), 1);
+    }
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.DataSet(), nullptr);
+}
+
+} // namespace
+} // namespace qm
