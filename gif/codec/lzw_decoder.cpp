@@ -127,12 +127,15 @@ public:
                   int minCodeSize)
         : t_(tables), bits_(bits), out_(out), total_(total), clear_(1 << minCodeSize), end_(clear_ + 1),
           setCodeSize_(minCodeSize + 1) {
-        std::fill(t_.prefix_.begin(), t_.prefix_.end(), 0);
-        std::fill(t_.suffix_.begin(), t_.suffix_.end(), 0);
-        for (int i = 0; i < clear_; ++i) {
-            t_.suffix_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i);
-            t_.first_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i);
+        // Entries from the clear code up are zero for the chain walk; they are zeroed only when
+        // the walk could read them (see Corrupt), so the table left by earlier frames is unknown.
+        for (int i = 0; i < clear_ + 2; ++i) {
+            const auto c = static_cast<std::size_t>(i);
+            t_.prefix_[c] = 0;
+            t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
+            t_.first_[c] = static_cast<std::uint16_t>(i);
         }
+        highWater_ = kMaxCode;
         ResetTable();
     }
 
@@ -154,16 +157,16 @@ public:
 
 private:
     static constexpr int kNoCode = -100;
-    // Room the fast loop keeps before the end of the frame: the longest string plus a word.
-    static constexpr std::size_t kSlack = kMaxCode + 8;
+    // Room a string copied in whole words needs beyond its length.
+    static constexpr std::size_t kOvershoot = 8;
 
     // The common case, with the state in locals so that pixel stores cannot alias it: codes of a
-    // well-formed table, whole in the current sub-block, far from the end of the frame. Returns
+    // well-formed table, whole in the current sub-block, with room for a word past the string. Returns
     // the first code it read but left for Step, or kNoCode when it read none.
     int Fast() {
-        if (!sane_ || bits_.fresh() || total_ - pos_ <= kSlack)
+        if (!sane_ || bits_.fresh())
             return kNoCode;
-        const std::size_t limit = total_ - kSlack;
+        const std::size_t total = total_;
         std::uint16_t* const prefixes = t_.prefix_.data();
         std::uint16_t* const suffixes = t_.suffix_.data();
         std::uint16_t* const firsts = t_.first_.data();
@@ -183,7 +186,7 @@ private:
         std::uint32_t oldPos = oldPos_;
         std::uint32_t oldLength = oldLength_;
         int left = kNoCode;
-        while (pos < limit && bitPos + static_cast<std::uint32_t>(codeSize) < lastBit) {
+        while (pos < total && bitPos + static_cast<std::uint32_t>(codeSize) < lastBit) {
             const std::uint8_t* p = window + (bitPos >> 3);
             const std::uint32_t bits = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
             const int code = static_cast<int>((bits >> (bitPos & 7)) & ((1u << codeSize) - 1));
@@ -196,12 +199,20 @@ private:
                 out[pos] = static_cast<std::uint8_t>(code);
             } else if (code > clear + 1 && code < next) {
                 const auto c = static_cast<std::size_t>(code);
-                first = firsts[c];
                 length = lengths[c];
+                if (total - pos < length + kOvershoot) {
+                    left = code;
+                    break;
+                }
+                first = firsts[c];
                 CopyWords(out + pos, out + positions[c], length, pos - positions[c]);
             } else if (code == next) {
-                first = firstCode;
                 length = oldLength + 1;
+                if (total - pos < length + kOvershoot) {
+                    left = code;
+                    break;
+                }
+                first = firstCode;
                 CopyWords(out + pos, out + oldPos, oldLength, pos - oldPos);
                 out[pos + oldLength] = out[oldPos];
             } else {
@@ -278,7 +289,8 @@ private:
             bits_.SkipRemainingBlocks();
             return false;
         }
-        sane_ = code < clear_;
+        if (code > end_)
+            Corrupt();
         firstCode_ = old_ = code;
         oldPos_ = static_cast<std::uint32_t>(pos_);
         oldLength_ = 1;
@@ -287,24 +299,30 @@ private:
     }
 
     void ResetTable() {
-        const auto from = static_cast<std::size_t>(clear_ + 2);
-        const auto to = std::max(from, static_cast<std::size_t>(highWater_));
-        std::fill(t_.prefix_.begin() + static_cast<std::ptrdiff_t>(from),
-                  t_.prefix_.begin() + static_cast<std::ptrdiff_t>(to), 0);
-        std::fill(t_.suffix_.begin() + static_cast<std::ptrdiff_t>(from),
-                  t_.suffix_.begin() + static_cast<std::ptrdiff_t>(to), 0);
         codeSize_ = setCodeSize_;
         threshold_ = 2 * clear_;
         next_ = clear_ + 2;
-        highWater_ = next_;
         sane_ = true;
+    }
+
+    // A code beyond the table makes prefix chains reach entries not yet made in this table; those
+    // read as zero, as after a clear code.
+    void Corrupt() {
+        if (!sane_)
+            return;
+        sane_ = false;
+        const auto from = static_cast<std::ptrdiff_t>(next_);
+        const auto to = std::max(from, static_cast<std::ptrdiff_t>(highWater_));
+        std::fill(t_.prefix_.begin() + from, t_.prefix_.begin() + to, 0);
+        std::fill(t_.suffix_.begin() + from, t_.suffix_.begin() + to, 0);
+        highWater_ = next_;
     }
 
     // The general path: walks the prefix chain onto a stack, bounded so that no table can loop it.
     // Codes beyond the table end the well-formed state until the next clear code.
     bool Walk(int incoming) {
         if (incoming > next_)
-            sane_ = false;
+            Corrupt();
         const int previousFirst = firstCode_;
         std::size_t sp = 0;
         int code = incoming;

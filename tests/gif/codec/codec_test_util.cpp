@@ -34,12 +34,16 @@ std::vector<std::uint8_t> MakePixels(int width, int height, int colors, TPattern
 
 TDecoded DecodeData(std::span<const std::uint8_t> data, int width, int height, bool interlaced,
                     std::uint8_t fill) {
+    return DecodeData(*std::make_unique<TLZWDecoder>(), data, width, height, interlaced, fill);
+}
+
+TDecoded DecodeData(TLZWDecoder& decoder, std::span<const std::uint8_t> data, int width, int height,
+                    bool interlaced, std::uint8_t fill) {
     TDecoded decoded;
     decoded.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0xEE);
     TGIFMemorySource memory(data);
-    auto decoder = std::make_unique<TLZWDecoder>();
-    decoded.result = decoder->Decode({decoded.pixels, width, height, interlaced, fill}, std::ref(memory),
-                                     [&](TLZWWarning w) { decoded.warnings.push_back(w); });
+    decoded.result = decoder.Decode({decoded.pixels, width, height, interlaced, fill}, std::ref(memory),
+                                    [&](TLZWWarning w) { decoded.warnings.push_back(w); });
     decoded.consumed = memory.consumed();
     return decoded;
 }

@@ -26,6 +26,9 @@ struct TDecoded {
 // Decodes image data (minimum code size byte onwards) into a frame filled with `fill`.
 TDecoded DecodeData(std::span<const std::uint8_t> data, int width, int height, bool interlaced = false,
                     std::uint8_t fill = 0);
+// The same with a given decoder, as a reader reuses one for every frame.
+TDecoded DecodeData(TLZWDecoder& decoder, std::span<const std::uint8_t> data, int width, int height,
+                    bool interlaced = false, std::uint8_t fill = 0);
 
 // Runs an encoder into a byte vector.
 template <class Encoder>

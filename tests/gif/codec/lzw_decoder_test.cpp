@@ -3,9 +3,9 @@
 #include "tests/gif/codec/code_packer.h"
 #include "tests/gif/codec/codec_test_util.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <numeric>
 
 namespace qm::test {
@@ -156,6 +156,22 @@ TEST(LZWDecoder, CodesBeyondTheTableRepeatThePreviousString) {
     const auto decoded = DecodeData(PackCodes(std::vector{kClear2, 3, 7, kEnd2}, 2), 3, 1);
     EXPECT_EQ(decoded.result.status, TLZWStatus::lsOK);
     EXPECT_THAT(decoded.pixels, ElementsAre(3, 3, 3));
+}
+
+TEST(LZWDecoder, CorruptDataDecodeAlikeAfterAnyEarlierFrame) {
+    const std::vector<std::vector<int>> corrupt = {{kClear2, 3, 7, 2, 9, 6, 10, kEnd2},
+                                                   {kClear2, 0, 7, 7, 7, kEnd2},
+                                                   {kClear2, 6, 1, 7, 6, kClear2, 2, 7, 7, kEnd2}};
+    auto reused = std::make_unique<TLZWDecoder>();
+    const auto earlier = MakePixels(300, 200, 4, TPattern::ptGradient);
+    for (const auto& codes : corrupt) {
+        const auto data = PackCodes(codes, 2);
+        DecodeData(*reused, PackCodes(ReferenceCodes(earlier, 2, TFullTable::ftKeep), 2), 300, 200);
+        const auto afterFrame = DecodeData(*reused, data, 6, 4);
+        const auto fresh = DecodeData(data, 6, 4);
+        EXPECT_EQ(afterFrame.pixels, fresh.pixels);
+        EXPECT_EQ(afterFrame.result.status, fresh.result.status);
+    }
 }
 
 } // namespace
