@@ -8,9 +8,6 @@ namespace qm {
 
 namespace {
 
-constexpr int kWebLevels = 6;
-constexpr int kWebStep = 51;
-
 TPaletteEntry Grey(int level) {
     const auto v = static_cast<std::uint8_t>(level);
     return {v, v, v, PC_NOCOLLAPSE};
@@ -26,15 +23,7 @@ TPalette Greys(std::initializer_list<int> levels) {
 } // namespace
 
 TPalette WebPalette() {
-    std::vector<TPaletteEntry> entries;
-    entries.reserve(kWebLevels * kWebLevels * kWebLevels);
-    for (int r = 0; r < kWebLevels; ++r)
-        for (int g = 0; g < kWebLevels; ++g)
-            for (int b = 0; b < kWebLevels; ++b)
-                entries.push_back({static_cast<std::uint8_t>(r * kWebStep),
-                                   static_cast<std::uint8_t>(g * kWebStep),
-                                   static_cast<std::uint8_t>(b * kWebStep), 0});
-    return TPalette(std::move(entries));
+    return TPalette(ColourCube());
 }
 
 TPalette GrayLevelsPalette() {

@@ -27,14 +27,22 @@ TPalette StockDefaultPalette() {
     return TPalette(std::vector<TPaletteEntry>(kStaticColours.begin(), kStaticColours.end()));
 }
 
-TPalette HalftonePalette() {
-    std::vector<TPaletteEntry> entries(kStaticColours.begin(), kStaticColours.begin() + 10);
+std::vector<TPaletteEntry> ColourCube() {
+    std::vector<TPaletteEntry> entries;
+    entries.reserve(kCubeLevels * kCubeLevels * kCubeLevels);
     for (int r = 0; r < kCubeLevels; ++r)
         for (int g = 0; g < kCubeLevels; ++g)
             for (int b = 0; b < kCubeLevels; ++b)
                 entries.push_back({static_cast<std::uint8_t>(r * kCubeStep),
                                    static_cast<std::uint8_t>(g * kCubeStep),
                                    static_cast<std::uint8_t>(b * kCubeStep), 0});
+    return entries;
+}
+
+TPalette HalftonePalette() {
+    std::vector<TPaletteEntry> entries(kStaticColours.begin(), kStaticColours.begin() + 10);
+    const std::vector<TPaletteEntry> cube = ColourCube();
+    entries.insert(entries.end(), cube.begin(), cube.end());
     // Four greys inside each gap between neighbouring cube greys: steps of 255/25, skipping every
     // fifth step, which the cube already holds.
     for (int i = 1; i < kGreyDivisions; ++i) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,6 +48,14 @@ public:
 private:
     std::function<TColorMatch(const Rgb&, int)> answer_;
 };
+
+// Records the colours asked of a ThresholdLookup.
+RecordingLookup RecordingThreshold() {
+    return RecordingLookup([threshold = std::make_shared<ThresholdLookup>()](const Rgb& c, int) {
+        return threshold->MatchColor(static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
+                                     static_cast<std::uint8_t>(c.b));
+    });
+}
 
 // Drives a ditherer as the colour reduction does; `skip` pixels are stepped over untouched.
 std::vector<std::vector<int>> Dither(TDitherEngine& ditherer, const Image& image,
@@ -254,11 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Accumulated, FloydSteinbergRounding,
                                            RoundingCase{0, 0, 0}));
 
 TEST(FloydSteinbergClamping, ClampsBeforeTheLookupAndMeasuresTheErrorFromTheClampedValue) {
-    ThresholdLookup threshold;
-    RecordingLookup lookup([&](const Rgb& c, int) {
-        return threshold.MatchColor(static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
-                                    static_cast<std::uint8_t>(c.b));
-    });
+    RecordingLookup lookup = RecordingThreshold();
     TFloydSteinbergDitherer ditherer(2, lookup);
     // (0,0) maps 120 to 0 (error +120, 840 to its right); (0,1) wants 250 + 53, clamped to 255.
     // 135 maps to 255 (error -120); 5 - 53 clamps to 0.
@@ -271,11 +276,7 @@ TEST(FloydSteinbergClamping, ClampsBeforeTheLookupAndMeasuresTheErrorFromTheClam
 }
 
 TEST(FloydSteinbergGuardCells, OnePixelWideImagesPassOnlyTheStraightDownShare) {
-    ThresholdLookup threshold;
-    RecordingLookup lookup([&](const Rgb& c, int) {
-        return threshold.MatchColor(static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
-                                    static_cast<std::uint8_t>(c.b));
-    });
+    RecordingLookup lookup = RecordingThreshold();
     TFloydSteinbergDitherer ditherer(1, lookup);
     const Image image = {{{100, 0, 0}}, {{100, 0, 0}}, {{100, 0, 0}}};
     EXPECT_EQ(Dither(ditherer, image), (std::vector<std::vector<int>>{{0}, {4}, {0}}));
