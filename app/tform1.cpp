@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
@@ -123,15 +124,18 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     RouteMenuItems();
     ConnectActions();
     BindDataControls();
+    // Filters run newest first: the anchors must place the left panel's children before
+    // PanelLeftResize measures the grids, so this filter goes in before them.
+    ui_->PanelLeft->installEventFilter(this);
     InstallAnchors(this);
     ui_->Splitter1->setStretchFactor(0, 0);
     ui_->Splitter1->setStretchFactor(1, 1);
-    ui_->PanelLeft->installEventFilter(this);
     connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
     resize(minimumSize());
     if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, minimumSize(),
+                                        screen->availableGeometry()));
     FormCreate();
 }
 
@@ -148,6 +152,11 @@ void TForm1::LoadImageList() {
 }
 
 void TForm1::SetUpToolBar() {
+    // Buttons 23 pixels apart and an 8 pixel separator, whatever the style's spacing.
+    ui_->ToolBar1->layout()->setSpacing(0);
+    for (QAction* action : ui_->ToolBar1->actions())
+        if (action->isSeparator())
+            ui_->ToolBar1->widgetForAction(action)->setFixedWidth(8);
     for (const TToolBarButton& button : kToolBarButtons) {
         QToolButton* widget = ToolButton((*ui_).*button.action);
         widget->setObjectName(QString::fromLatin1(button.name));
@@ -309,7 +318,7 @@ void TForm1::MatchHiddenPages() {
         if (page == shown)
             continue;
         page->setGeometry(shown->geometry());
-        page->layout()->activate();
+        page->layout()->setGeometry(page->rect());
     }
 }
 

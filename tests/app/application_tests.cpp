@@ -1,0 +1,69 @@
+// The application object: an exception leaving an event handler is shown in the standard box and
+// the program goes on.
+#include "app/tform1.h"
+#include "framework/controls/application.h"
+#include "framework/core/exceptions.h"
+#include "tests/app/app_test_support.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+TEST(ApplicationExceptions, AThrowingHandlerIsReportedAndTheWindowGoesOnWorking) {
+    test::TShownForm shown;
+    TForm1& form = shown.Form();
+    int clicks = 0;
+    QObject::connect(form.Ui().ButtonRemove, &QPushButton::clicked, [&clicks] {
+        ++clicks;
+        throw EDatabaseError("no such column: Pathh");
+    });
+    test::TMessageBoxCatcher catcher;
+    QTest::mouseClick(form.Ui().ButtonRemove, Qt::LeftButton);
+    QTest::mouseClick(form.Ui().ButtonRemove, Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(catcher.Texts(), (QStringList{"no such column: Pathh", "no such column: Pathh"}));
+
+    // The rest of the window still answers.
+    QTest::mouseClick(form.findChild<QWidget*>(QStringLiteral("TBPopup")), Qt::LeftButton);
+    EXPECT_FALSE(form.Ui().PopUps->isChecked());
+    QTest::keyClicks(form.Ui().EditSearch, QStringLiteral("chess"));
+    EXPECT_EQ(form.Ui().EditSearch->text(), "chess");
+}
+
+TEST(ApplicationExceptions, ABoxShowsTheProgramTitleAnErrorIconAndOk) {
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        box->accept();
+    });
+    static_cast<TApplication*>(QApplication::instance())->ShowException(QStringLiteral("text"));
+    EXPECT_EQ(title, "Quillmere");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+TEST(ApplicationExceptions, AnExceptionOfAnyKindIsCaught) {
+    QWidget widget;
+    bool ran = false;
+    test::TMessageBoxCatcher catcher;
+    QTimer::singleShot(0, &widget, [&ran] {
+        ran = true;
+        throw 42;
+    });
+    QTRY_VERIFY(ran);
+    QTRY_COMPARE(catcher.Texts().size(), 1);
+    EXPECT_FALSE(catcher.Texts().value(0).isEmpty());
+}
+
+} // namespace
+} // namespace qm

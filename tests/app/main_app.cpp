@@ -1,0 +1,13 @@
+// Test entry for the application shell: the program's own application object, so that the
+// exception box of event handlers is the one under test. Widget tests always run off screen.
+#include "framework/controls/application.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qm::TApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,208 @@
+// One copy per user: the marker between copies in one process, and real starts of the program
+// next to a running copy, a dead copy and no display at all.
+#include "app/single_instance.h"
+#include "tests/app/app_test_support.h"
+
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+// A runtime folder of the test's own (private, as a user's runtime folder is).
+class TRuntimeDir {
+public:
+    TRuntimeDir() {
+        QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString Path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+TEST(SingleInstance, TheMarkerIsHeldByOneCopyUntilItEnds) {
+    TRuntimeDir runtime;
+    auto first = std::make_unique<TSingleInstance>(runtime.Path());
+    ASSERT_TRUE(first->TryAcquire());
+    TSingleInstance second(runtime.Path());
+    EXPECT_FALSE(second.TryAcquire());
+    first.reset();
+    EXPECT_TRUE(second.TryAcquire());
+}
+
+TEST(SingleInstance, ARaiseRequestReachesTheListeningCopy) {
+    TRuntimeDir runtime;
+    TSingleInstance running(runtime.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    ASSERT_TRUE(running.Listen());
+    QSignalSpy raised(&running, &TSingleInstance::RaiseRequested);
+    TSingleInstance later(runtime.Path());
+    EXPECT_TRUE(later.AskRunningCopyToRaise());
+    EXPECT_TRUE(raised.wait(2000) || raised.size() == 1);
+    EXPECT_EQ(raised.size(), 1);
+}
+
+TEST(SingleInstance, OtherTextOnTheSocketRaisesNothing) {
+    TRuntimeDir runtime;
+    TSingleInstance running(runtime.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    ASSERT_TRUE(running.Listen());
+    QSignalSpy raised(&running, &TSingleInstance::RaiseRequested);
+    QLocalSocket socket;
+    socket.connectToServer(running.ServerName());
+    ASSERT_TRUE(socket.waitForConnected(2000));
+    socket.write("lower\n");
+    socket.flush();
+    QTest::qWait(100);
+    EXPECT_EQ(raised.size(), 0);
+}
+
+TEST(SingleInstance, NobodyToAskGivesUpQuickly) {
+    TRuntimeDir runtime;
+    TSingleInstance later(runtime.Path());
+    EXPECT_FALSE(later.AskRunningCopyToRaise(500));
+}
+
+TEST(SingleInstance, ASocketLeftBehindByADeadCopyIsReplaced) {
+    TRuntimeDir runtime;
+    {
+        QFile leftOver(runtime.Path() + QStringLiteral("/Quillmere"));
+        ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
+    }
+    TSingleInstance running(runtime.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    EXPECT_TRUE(running.Listen());
+}
+
+// The built program, started in a folder of its own with the test's runtime folder.
+class TProgram {
+public:
+    TProgram(const QString& runtimeDir, const QString& workDir, bool withDisplay = true) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (withDisplay)
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        else
+            environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process_.setProcessEnvironment(environment);
+        process_.setWorkingDirectory(workDir);
+        process_.start(QStringLiteral(QM_QUILLMERE_EXE), {});
+        EXPECT_TRUE(process_.waitForStarted());
+    }
+    ~TProgram() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    QProcess& Process() { return process_; }
+    // Ends the program the hard way, as a crash would.
+    void Kill() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+private:
+    QProcess process_;
+};
+
+// The process id written in the marker, 0 when there is none.
+qint64 MarkerHolder(const QString& runtimeDir) {
+    QFile lock(runtimeDir + QStringLiteral("/Quillmere.lock"));
+    if (!lock.open(QIODevice::ReadOnly))
+        return 0;
+    return lock.readLine().trimmed().toLongLong();
+}
+
+bool Answers(const QString& runtimeDir) {
+    QLocalSocket socket;
+    socket.connectToServer(runtimeDir + QStringLiteral("/Quillmere"));
+    return socket.waitForConnected(100);
+}
+
+// Waits until a started copy holds the marker, has made its window and answers later starts.
+bool WaitUntilRunning(const QString& runtimeDir, TProgram& program) {
+    for (int i = 0; i < 500 && program.Process().state() == QProcess::Running; ++i) {
+        if (MarkerHolder(runtimeDir) == program.Process().processId() && Answers(runtimeDir))
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+bool WaitUntilFinished(QProcess& process) {
+    return process.state() == QProcess::NotRunning || process.waitForFinished(10000);
+}
+
+TEST(SingleInstanceProcesses, ASecondStartEndsWithZeroAndLeavesTheFirstAndItsCatalogueAlone) {
+    TRuntimeDir runtime;
+    test::TTempCatalogue firstDir;
+    test::TTempCatalogue secondDir;
+    TProgram first(runtime.Path(), QFileInfo(firstDir.FileName()).path());
+    ASSERT_TRUE(WaitUntilRunning(runtime.Path(), first));
+    const QByteArray catalogue = test::ReadFile(firstDir.FileName());
+    const QDateTime modified = QFileInfo(firstDir.FileName()).lastModified();
+
+    TProgram second(runtime.Path(), QFileInfo(secondDir.FileName()).path());
+    ASSERT_TRUE(WaitUntilFinished(second.Process()));
+    EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.Process().exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(secondDir.FileName()));
+    EXPECT_EQ(first.Process().state(), QProcess::Running);
+    EXPECT_EQ(test::ReadFile(firstDir.FileName()), catalogue);
+    EXPECT_EQ(QFileInfo(firstDir.FileName()).lastModified(), modified);
+}
+
+TEST(SingleInstanceProcesses, ASecondStartAsksTheRunningCopyToComeToTheFront) {
+    TRuntimeDir runtime;
+    TSingleInstance running(runtime.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    ASSERT_TRUE(running.Listen());
+    QSignalSpy raised(&running, &TSingleInstance::RaiseRequested);
+    test::TTempCatalogue secondDir;
+    TProgram second(runtime.Path(), QFileInfo(secondDir.FileName()).path());
+    QTRY_COMPARE_WITH_TIMEOUT(raised.size(), 1, 10000);
+    ASSERT_TRUE(WaitUntilFinished(second.Process()));
+    EXPECT_EQ(second.Process().exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(secondDir.FileName()));
+}
+
+TEST(SingleInstanceProcesses, AMarkerLeftByAKilledCopyDoesNotBlockTheNextStart) {
+    TRuntimeDir runtime;
+    test::TTempCatalogue dir;
+    const QString workDir = QFileInfo(dir.FileName()).path();
+    {
+        TProgram crashed(runtime.Path(), workDir);
+        ASSERT_TRUE(WaitUntilRunning(runtime.Path(), crashed));
+        crashed.Kill();
+    }
+    ASSERT_TRUE(QFile::exists(runtime.Path() + QStringLiteral("/Quillmere.lock")));
+    ASSERT_TRUE(QFile::remove(dir.FileName()));
+
+    TProgram next(runtime.Path(), workDir);
+    ASSERT_TRUE(WaitUntilRunning(runtime.Path(), next));
+    EXPECT_TRUE(QFile::exists(dir.FileName()));
+}
+
+TEST(SingleInstanceProcesses, WithoutADisplayTheProgramSaysHowToRunItInOneLine) {
+    TRuntimeDir runtime;
+    test::TTempCatalogue dir;
+    TProgram program(runtime.Path(), QFileInfo(dir.FileName()).path(), false);
+    ASSERT_TRUE(WaitUntilFinished(program.Process()));
+    EXPECT_EQ(program.Process().exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(program.Process().exitCode(), 0);
+    const QString message = QString::fromUtf8(program.Process().readAllStandardError());
+    EXPECT_EQ(message.count(QLatin1Char('\n')), 1) << message.toStdString();
+    EXPECT_TRUE(message.contains("xvfb-run -a")) << message.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.FileName()));
+}
+
+} // namespace
+} // namespace qm
