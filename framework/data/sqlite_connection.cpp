@@ -18,42 +18,14 @@ std::string_view Utf8(const void* text, int bytes) {
     return {static_cast<const char*>(text), static_cast<size_t>(bytes)};
 }
 
-bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-int CompareAsciiNoCase(std::string_view a, std::string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const int d =
-            static_cast<unsigned char>(AsciiLower(a[i])) - static_cast<unsigned char>(AsciiLower(b[i]));
-        if (d != 0)
-            return d;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
-// Replaces the engine's ASCII-only NOCASE on this connection. ASCII text (by far the most common)
-// is compared without converting it.
-int NoCaseCollation(void*, int bytesA, const void* a, int bytesB, const void* b) {
-    const std::string_view textA = Utf8(a, bytesA);
-    const std::string_view textB = Utf8(b, bytesB);
-    if (IsAscii(textA) && IsAscii(textB))
-        return CompareAsciiNoCase(textA, textB);
-    return CompareTextNoCase(QString::fromUtf8(textA.data(), bytesA),
-                             QString::fromUtf8(textB.data(), bytesB));
-}
-
-QString ValueText(sqlite3_value* value) {
+std::string_view ValueUtf8(sqlite3_value* value) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return QString::fromUtf8(text, sqlite3_value_bytes(value));
+    return Utf8(text, sqlite3_value_bytes(value));
+}
+
+// Replaces the engine's ASCII-only NOCASE on this connection.
+int NoCaseCollation(void*, int bytesA, const void* a, int bytesB, const void* b) {
+    return CompareTextNoCaseUtf8(Utf8(a, bytesA), Utf8(b, bytesB));
 }
 
 // like(pattern, text [, escape]), what `text LIKE pattern [ESCAPE e]` calls.
@@ -63,12 +35,12 @@ void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
             return sqlite3_result_null(context);
     char32_t escape = 0;
     if (argc == 3) {
-        const QList<uint> escapeChars = ValueText(argv[2]).toUcs4();
+        const QList<uint> escapeChars = QString::fromUtf8(ValueUtf8(argv[2])).toUcs4();
         if (escapeChars.size() != 1)
             return sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
         escape = escapeChars.front();
     }
-    sqlite3_result_int(context, MatchLike(ValueText(argv[1]), ValueText(argv[0]), escape) ? 1 : 0);
+    sqlite3_result_int(context, MatchLikeUtf8(ValueUtf8(argv[1]), ValueUtf8(argv[0]), escape) ? 1 : 0);
 }
 
 int OpenFlags(TOpenMode mode) {

@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QString>
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace qm {
@@ -15,13 +17,31 @@ struct TToken {
     char32_t ch;
 };
 
-std::vector<char32_t> Folded(QStringView text) {
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char32_t AsciiLower(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? u + ('a' - 'A') : u;
+}
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u32string Folded(QStringView text) {
     const QList<uint> ucs4 = text.toString().toCaseFolded().toUcs4();
     return {ucs4.begin(), ucs4.end()};
 }
 
-// The pattern as tokens, so an escaped `%` or `_` is a plain literal for the matcher.
-std::vector<TToken> Tokenize(const std::vector<char32_t>& pattern, char32_t escape) {
+char32_t FoldedChar(char32_t c) {
+    const QList<uint> folded = QString::fromUcs4(&c, 1).toCaseFolded().toUcs4();
+    return folded.isEmpty() ? c : folded.front();
+}
+
+// The pattern (already folded) as tokens, so an escaped `%` or `_` is a plain literal.
+std::vector<TToken> Tokenize(const std::u32string& pattern, char32_t escape) {
     std::vector<TToken> tokens;
     tokens.reserve(pattern.size());
     for (size_t i = 0; i < pattern.size(); ++i) {
@@ -38,20 +58,18 @@ std::vector<TToken> Tokenize(const std::vector<char32_t>& pattern, char32_t esca
     return tokens;
 }
 
-bool TokenMatches(const TToken& token, char32_t c) {
-    return token.kind == TTokenKind::tkOne || token.ch == c;
-}
-
 // Greedy matching that returns to the last `%` on a mismatch: linear in practice, and never
-// worse than text length times pattern length.
-bool MatchTokens(const std::vector<char32_t>& text, const std::vector<TToken>& tokens) {
+// worse than text length times pattern length. `fold` maps a text element to a folded character.
+template <typename Text, typename Fold>
+bool MatchTokens(const Text& text, const std::vector<TToken>& tokens, Fold fold) {
     size_t t = 0, p = 0;
     size_t starToken = std::string::npos, starText = 0;
     while (t < text.size()) {
         if (p < tokens.size() && tokens[p].kind == TTokenKind::tkAny) {
             starToken = p++;
             starText = t;
-        } else if (p < tokens.size() && TokenMatches(tokens[p], text[t])) {
+        } else if (p < tokens.size() &&
+                   (tokens[p].kind == TTokenKind::tkOne || tokens[p].ch == fold(text[t]))) {
             ++p;
             ++t;
         } else if (starToken != std::string::npos) {
@@ -72,10 +90,30 @@ int CompareTextNoCase(QStringView a, QStringView b) {
     return a.compare(b, Qt::CaseInsensitive);
 }
 
+int CompareTextNoCaseUtf8(std::string_view a, std::string_view b) {
+    if (!IsAscii(a) || !IsAscii(b))
+        return CompareTextNoCase(FromUtf8(a), FromUtf8(b));
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return AsciiLower(a[i]) < AsciiLower(b[i]) ? -1 : 1;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
 bool MatchLike(QStringView text, QStringView pattern, char32_t escape) {
-    const QList<uint> escapeFolded = QString::fromUcs4(&escape, escape ? 1 : 0).toCaseFolded().toUcs4();
-    const char32_t foldedEscape = escapeFolded.isEmpty() ? 0 : escapeFolded.front();
-    return MatchTokens(Folded(text), Tokenize(Folded(pattern), foldedEscape));
+    const std::u32string folded = Folded(text);
+    return MatchTokens(folded, Tokenize(Folded(pattern), escape ? FoldedChar(escape) : 0),
+                       [](char32_t c) { return c; });
+}
+
+bool MatchLikeUtf8(std::string_view text, std::string_view pattern, char32_t escape) {
+    if (!IsAscii(text) || !IsAscii(pattern) || escape >= 0x80)
+        return MatchLike(FromUtf8(text), FromUtf8(pattern), escape);
+    std::u32string foldedPattern;
+    for (char c : pattern)
+        foldedPattern.push_back(AsciiLower(c));
+    const char32_t foldedEscape = escape ? AsciiLower(static_cast<char>(escape)) : 0;
+    return MatchTokens(text, Tokenize(foldedPattern, foldedEscape), AsciiLower);
 }
 
 } // namespace qm

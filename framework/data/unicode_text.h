@@ -1,16 +1,20 @@
 #pragma once
 // Case-insensitive text comparison and LIKE matching for all letters, not only ASCII. Registered
-// on every connection as the NOCASE collation and the like() function.
+// on every connection as the NOCASE collation and the like() function. The UTF-8 forms take the
+// engine's text as it is and convert it only when it holds more than ASCII.
 
 #include <QStringView>
+#include <string_view>
 
 namespace qm {
 
-// <0, 0 or >0 like strcmp, after full Unicode case folding.
+// <0, 0 or >0 like strcmp, after Unicode case folding.
 int CompareTextNoCase(QStringView a, QStringView b);
+int CompareTextNoCaseUtf8(std::string_view a, std::string_view b);
 
 // The engine's LIKE: `%` matches any run of characters, `_` exactly one, `escape` (when not 0)
 // makes the next pattern character literal. Letters match regardless of case.
 bool MatchLike(QStringView text, QStringView pattern, char32_t escape = 0);
+bool MatchLikeUtf8(std::string_view text, std::string_view pattern, char32_t escape = 0);
 
 } // namespace qm

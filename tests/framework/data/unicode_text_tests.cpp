@@ -18,6 +18,7 @@ TEST_P(LikeMatching, FollowsWildcardsAndIgnoresCaseOfAllLetters) {
     const LikeCase& c = GetParam();
     EXPECT_EQ(MatchLike(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern)), c.matches)
         << c.text << " LIKE " << c.pattern;
+    EXPECT_EQ(MatchLikeUtf8(c.text, c.pattern), c.matches) << c.text << " LIKE " << c.pattern << " (UTF-8)";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -41,6 +42,10 @@ TEST(LikeEscape, MakesWildcardsLiteral) {
     EXPECT_TRUE(MatchLike(u"a!b", u"a!!b", U'!'));
     // A trailing escape has nothing to escape and stands for itself.
     EXPECT_TRUE(MatchLike(u"a!", u"a!", U'!'));
+    EXPECT_TRUE(MatchLikeUtf8("50%", "50!%", U'!'));
+    EXPECT_FALSE(MatchLikeUtf8("500", "50!%", U'!'));
+    EXPECT_TRUE(MatchLikeUtf8("Ä_", "äé_", U'é')); // a non-ASCII escape
+    EXPECT_FALSE(MatchLikeUtf8("Äx", "äé_", U'é'));
 }
 
 TEST(CompareTextNoCase, OrdersWithoutRegardToCase) {
@@ -50,6 +55,20 @@ TEST(CompareTextNoCase, OrdersWithoutRegardToCase) {
     EXPECT_GT(CompareTextNoCase(u"Zebra", u"apple"), 0);
     EXPECT_LT(CompareTextNoCase(u"ab", u"ABC"), 0);
     EXPECT_LT(CompareTextNoCase(u"", u"a"), 0);
+}
+
+// The engine hands over UTF-8; ASCII is compared as it is, anything else after conversion, and
+// both must order alike or an ORDER BY would come out in a broken order.
+TEST(CompareTextNoCase, Utf8FormAgreesWithTheUnicodeForm) {
+    const char* texts[] = {"",   "a", "A", "ab", "AB", "abc", "b",  "Z",
+                           "z[", "_", "é", "É",  "éa", "Zü",  "zÜ", "~"};
+    for (const char* a : texts) {
+        for (const char* b : texts) {
+            const int unicode = CompareTextNoCase(QString::fromUtf8(a), QString::fromUtf8(b));
+            const int utf8 = CompareTextNoCaseUtf8(a, b);
+            EXPECT_EQ((unicode > 0) - (unicode < 0), (utf8 > 0) - (utf8 < 0)) << a << " vs " << b;
+        }
+    }
 }
 
 } // namespace
