@@ -1,8 +1,54 @@
 #include "colour/dib.h"
 
+#include "colour/color_lookup.h"
 #include "framework/core/exceptions.h"
 
+#include <algorithm>
+#include <array>
+
 namespace qm {
+
+namespace {
+
+void CheckDIBRequest(const TBitmap& bitmap, TPixelFormat pixelFormat) {
+    if (pixelFormat == TPixelFormat::pf32bit)
+        throw EInvalidGraphic("Unsupported PixelFormat");
+    if (bitmap.Empty())
+        throw EInvalidGraphic("Bitmap image is not valid");
+}
+
+int TableEntries(TPixelFormat pixelFormat) {
+    return IsIndexed(pixelFormat) ? 1 << BitsPerPixel(pixelFormat) : 0;
+}
+
+// Re-indexes an indexed bitmap to the nearest entries of `palette`, which becomes its colour table.
+void MapToPalette(TBitmap& bitmap, const TPalette& palette) {
+    const int entries = std::min(palette.count(), TableEntries(bitmap.PixelFormat()));
+    const TPalette target(
+        std::vector<TPaletteEntry>(palette.entries().begin(), palette.entries().begin() + entries));
+    TFastColorLookup lookup(target);
+    std::array<std::uint8_t, 256> remap{};
+    const TPalette own = *bitmap.Palette();
+    for (int i = 0; i < own.count(); ++i)
+        remap[static_cast<std::size_t>(i)] =
+            lookup.MatchColor(own[i].peRed, own[i].peGreen, own[i].peBlue).index;
+    const bool packed = bitmap.PixelFormat() == TPixelFormat::pf1bit;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            if (!packed) {
+                row[x] = remap[row[x]];
+                continue;
+            }
+            const auto mask = static_cast<std::uint8_t>(0x80 >> (x % 8));
+            const bool set = remap[(row[x / 8] & mask) != 0 ? 1 : 0] != 0;
+            row[x / 8] = static_cast<std::uint8_t>(set ? row[x / 8] | mask : row[x / 8] & ~mask);
+        }
+    }
+    bitmap.SetPalette(target);
+}
+
+} // namespace
 
 TDIBReader::TDIBReader(TBitmap& bitmap, TPixelFormat pixelFormat) : TDIB(bitmap, pixelFormat) {
     bitmap.SetPixelFormat(pixelFormat);
@@ -43,6 +89,25 @@ std::uint8_t* TDIBWriter::RowPointer(int row) {
     if (row < 0 || row >= height_)
         throw EInvalidGraphicOperation("Scan line index out of range");
     return image_.scanLine(row);
+}
+
+void InternalGetDIBSizes(const TBitmap& bitmap, int& infoHeaderSize, int& imageSize,
+                         TPixelFormat pixelFormat) {
+    CheckDIBRequest(bitmap, pixelFormat);
+    infoHeaderSize = 40 + 4 * TableEntries(pixelFormat);
+    imageSize = DIBStride(bitmap.Width(), BitsPerPixel(pixelFormat)) * bitmap.Height();
+}
+
+bool InternalGetDIB(const TBitmap& bitmap, const std::optional<TPalette>& palette, QByteArray& bitmapInfo,
+                    QByteArray& bits, TPixelFormat pixelFormat) {
+    CheckDIBRequest(bitmap, pixelFormat);
+    TBitmap copy = bitmap;
+    copy.SetPixelFormat(pixelFormat);
+    if (palette && !palette->empty() && IsIndexed(pixelFormat))
+        MapToPalette(copy, *palette);
+    bitmapInfo = DIBInfo(copy, TableEntries(pixelFormat));
+    bits = DIBBits(copy);
+    return true;
 }
 
 } // namespace qm

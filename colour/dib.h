@@ -64,4 +64,16 @@ private:
     QImage image_;
 };
 
+// The sizes of the bitmap described as a DIB of `pixelFormat` (1, 4, 8 or 24 bits per pixel): the
+// header is 40 + 4 × 2^bits bytes up to 8 bits and 40 for 24 bits; the image is stride × height.
+// Other formats raise "Unsupported PixelFormat"; an empty bitmap raises "Bitmap image is not valid".
+void InternalGetDIBSizes(const TBitmap& bitmap, int& infoHeaderSize, int& imageSize,
+                         TPixelFormat pixelFormat);
+
+// The bitmap as such a DIB: header and colour table in `bitmapInfo`, rows bottom-up in `bits`.
+// With a palette, an indexed DIB takes the palette's first 2^bits entries as its colour table and
+// every colour goes to the nearest of them. Returns true.
+bool InternalGetDIB(const TBitmap& bitmap, const std::optional<TPalette>& palette, QByteArray& bitmapInfo,
+                    QByteArray& bits, TPixelFormat pixelFormat);
+
 } // namespace qm

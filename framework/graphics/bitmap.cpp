@@ -212,41 +212,55 @@ void TBitmap::LoadFromFile(const QString& fileName) {
     LoadFromStream(file);
 }
 
-void TBitmap::SaveToStream(QIODevice& stream) const {
-    const int bits = BitsPerPixel(format_);
-    const int stride = ((Width() * bits + 31) / 32) * 4;
-    const QList<QRgb> table = image_.colorTable();
-    const int tableSize = IsIndexed(format_) ? static_cast<int>(table.size()) : 0;
-    const int bitsOffset = kFileHeaderSize + kInfoHeaderSize + tableSize * 4;
-    const auto imageSize = static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(Height());
+int DIBStride(int width, int bitsPerPixel) {
+    return ((width * bitsPerPixel + 31) / 32) * 4;
+}
 
+QByteArray DIBInfo(const TBitmap& bitmap, int tableEntries) {
+    const QList<QRgb> table = bitmap.Image().colorTable();
     QByteArray out;
-    out.reserve(bitsOffset + static_cast<qsizetype>(imageSize));
-    out.append("BM");
-    PutLE32(out, static_cast<std::uint32_t>(bitsOffset) + imageSize);
-    PutLE32(out, 0);
-    PutLE32(out, static_cast<std::uint32_t>(bitsOffset));
     PutLE32(out, kInfoHeaderSize);
-    PutLE32(out, static_cast<std::uint32_t>(Width()));
-    PutLE32(out, static_cast<std::uint32_t>(Height()));
+    PutLE32(out, static_cast<std::uint32_t>(bitmap.Width()));
+    PutLE32(out, static_cast<std::uint32_t>(bitmap.Height()));
     PutLE16(out, 1);
-    PutLE16(out, bits);
+    PutLE16(out, BitsPerPixel(bitmap.PixelFormat()));
     PutLE32(out, 0); // no compression
-    PutLE32(out, imageSize);
+    PutLE32(out, static_cast<std::uint32_t>(DIBStride(bitmap.Width(), BitsPerPixel(bitmap.PixelFormat()))) *
+                     static_cast<std::uint32_t>(bitmap.Height()));
     PutLE32(out, 0);
     PutLE32(out, 0);
-    PutLE32(out, static_cast<std::uint32_t>(tableSize));
-    PutLE32(out, static_cast<std::uint32_t>(tableSize));
-    for (int i = 0; i < tableSize; ++i) {
-        const QRgb c = table[i];
+    PutLE32(out, static_cast<std::uint32_t>(tableEntries));
+    PutLE32(out, static_cast<std::uint32_t>(tableEntries));
+    for (int i = 0; i < tableEntries; ++i) {
+        const QRgb c = i < table.size() ? table[i] : qRgb(0, 0, 0);
         out.append(static_cast<char>(qBlue(c)));
         out.append(static_cast<char>(qGreen(c)));
         out.append(static_cast<char>(qRed(c)));
         out.append('\0');
     }
-    for (int row = Height() - 1; row >= 0; --row)
-        AppendFileRow(out, *this, row, stride);
-    WriteCheck(stream, out.constData(), static_cast<std::size_t>(out.size()));
+    return out;
+}
+
+QByteArray DIBBits(const TBitmap& bitmap) {
+    QByteArray out;
+    const int stride = DIBStride(bitmap.Width(), BitsPerPixel(bitmap.PixelFormat()));
+    out.reserve(static_cast<qsizetype>(stride) * bitmap.Height());
+    for (int row = bitmap.Height() - 1; row >= 0; --row)
+        AppendFileRow(out, bitmap, row, stride);
+    return out;
+}
+
+void TBitmap::SaveToStream(QIODevice& stream) const {
+    const QByteArray info = DIBInfo(*this, IsIndexed(format_) ? static_cast<int>(image_.colorCount()) : 0);
+    const QByteArray bits = DIBBits(*this);
+    QByteArray header;
+    header.append("BM");
+    PutLE32(header, static_cast<std::uint32_t>(kFileHeaderSize + info.size() + bits.size()));
+    PutLE32(header, 0);
+    PutLE32(header, static_cast<std::uint32_t>(kFileHeaderSize + info.size()));
+    WriteCheck(stream, header.constData(), static_cast<std::size_t>(header.size()));
+    WriteCheck(stream, info.constData(), static_cast<std::size_t>(info.size()));
+    WriteCheck(stream, bits.constData(), static_cast<std::size_t>(bits.size()));
 }
 
 void TBitmap::SaveToFile(const QString& fileName) const {

@@ -70,4 +70,12 @@ private:
     TPixelFormat format_ = TPixelFormat::pf24bit;
 };
 
+// The parts of the bitmap as a device-independent bitmap: the 40-byte header followed by
+// `tableEntries` colour-table entries (blue, green, red, 0; black past the palette's end), and the
+// rows bottom-up, each padded to a multiple of 4 bytes.
+QByteArray DIBInfo(const TBitmap& bitmap, int tableEntries);
+QByteArray DIBBits(const TBitmap& bitmap);
+// Bytes per row of a DIB: width × bits rounded up to whole 32-bit words.
+int DIBStride(int width, int bitsPerPixel);
+
 } // namespace qm

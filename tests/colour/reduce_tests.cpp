@@ -1,5 +1,4 @@
-// ReduceColors end to end, and the DIB writer's checks.
-#include "colour/dib.h"
+// ReduceColors end to end.
 #include "colour/fixed_palettes.h"
 #include "colour/reduce_colors.h"
 #include "framework/core/exceptions.h"
@@ -156,40 +155,6 @@ TEST(ReduceColors, EmptySourceIsRefusedByTheWriter) {
     TBitmap empty;
     ExpectError<EInvalidGraphic>([&] { Reduce(empty, TColorReduction::rmNetscape); },
                                  "Invalid image dimensions");
-}
-
-TEST(DIBWriter, ChecksFormatDimensionsAndRows) {
-    TBitmap target;
-    ExpectError<EInvalidGraphic>([&] { TDIBWriter(target, std::nullopt, 2, 2, TPixelFormat::pf4bit); },
-                                 "Unsupported PixelFormat");
-    ExpectError<EInvalidGraphic>([&] { TDIBWriter(target, std::nullopt, 0, 2, TPixelFormat::pf8bit); },
-                                 "Invalid image dimensions");
-    ExpectError<EInvalidGraphic>([&] { TDIBWriter(target, std::nullopt, 2, -1, TPixelFormat::pf24bit); },
-                                 "Invalid image dimensions");
-    TDIBWriter writer(target, std::nullopt, 2, 2, TPixelFormat::pf8bit);
-    ExpectError<EInvalidGraphicOperation>([&] { writer.RowPointer(2); }, "Scan line index out of range");
-    ExpectError<EInvalidGraphicOperation>([&] { writer.RowPointer(-1); }, "Scan line index out of range");
-}
-
-TEST(DIBWriter, HandsItsRowsAndPaletteToTheBitmapWhenDone) {
-    TBitmap target;
-    {
-        TDIBWriter writer(target, WindowsGrayPalette(), 3, 2, TPixelFormat::pf8bit);
-        writer.RowPointer(0)[2] = 3;
-        writer.RowPointer(1)[0] = 1;
-        EXPECT_TRUE(target.Empty());
-    }
-    EXPECT_EQ(Indices(target), (std::vector<int>{0, 0, 3, 1, 0, 0}));
-    EXPECT_EQ(target.Palette()->count(), 4);
-    TBitmap untouched(1, 1, TPixelFormat::pf24bit);
-    { TDIBWriter writer(untouched, std::nullopt, 5, 5, TPixelFormat::pf8bit); }
-    EXPECT_EQ(untouched.Width(), 1);
-}
-
-TEST(DIBWriter, ReportsAnImageTooLargeToHold) {
-    TBitmap target;
-    TDIBWriter writer(target, std::nullopt, 1 << 30, 1 << 30, TPixelFormat::pf24bit);
-    ExpectError<EOutOfMemory>([&] { writer.RowPointer(0); }, "Failed to allocate memory for GIF DIB");
 }
 
 } // namespace
