@@ -1,0 +1,112 @@
+// The quillmere-gif front end: its lines, exit codes and messages, run as users run it.
+#include "tests/gif/gif_builder.h"
+#include "tests/gif/gif_test_util.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun RunTool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(QM_GIF_TOOL), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+struct ToolFixture : testing::Test {
+    QTemporaryDir dir;
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+};
+
+const std::vector<std::uint8_t> kRows = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 1, 1};
+
+// A 4 x 3 interlaced frame with a graphic control extension and a comment, then a frame without
+// pixels; the last byte is not a trailer.
+QByteArray Sample() {
+    // Stored in interlace order: rows 0, 2, 1.
+    std::vector<std::uint8_t> stored(kRows.begin(), kRows.begin() + 4);
+    stored.insert(stored.end(), kRows.begin() + 8, kRows.end());
+    stored.insert(stored.end(), kRows.begin() + 4, kRows.begin() + 8);
+    return test::GifBytes()
+        .header(4, 3, 4)
+        .raw({0x21, 0xFE, 3, 'a', 'b', 'c', 0})
+        .gce((2 << 2) | 1, 25, 3)
+        .frame(4, 3, stored, 2, 0x40)
+        .gce(0, 7, 0)
+        .raw({0x3B})
+        .data();
+}
+
+TEST_F(ToolFixture, FramesPrintsOneLinePerFrameWithTheDigestOfDeinterlacedRows) {
+    const ToolRun run = RunTool({"frames", Write("sample.gif", Sample())});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArray(reinterpret_cast<const char*>(kRows.data()), 12),
+                                 QCryptographicHash::Sha256)
+            .toHex();
+    EXPECT_EQ(run.out, "0\t0\t0\t4\t3\t1\t3\t25\t2\t" + QString::fromLatin1(digest) + "\n" +
+                           "1\t0\t0\t0\t0\t0\t-\t7\t0\t-\n");
+}
+
+TEST_F(ToolFixture, InfoSummarisesAndWarningsGoToStandardError) {
+    // The first frame, then a byte that starts no known block.
+    const QByteArray bytes = Sample().chopped(9) + '\x42';
+    const ToolRun run = RunTool({"info", Write("odd.gif", bytes)});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains("screen: 4x3")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("comment: abc"));
+    EXPECT_TRUE(run.out.contains("4x3 at 0,0, interlaced"));
+    EXPECT_TRUE(run.err.contains("quillmere-gif: warning: Unknown GIF block type\n"))
+        << run.err.toStdString();
+}
+
+TEST_F(ToolFixture, ErrorsExitOneAndBadArgumentsExitTwo) {
+    ToolRun run = RunTool({"frames", Write("bad.gif", "GIF89a\x01")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "quillmere-gif: Premature end of data\n");
+    run = RunTool({"frames", dir.filePath("missing.gif")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("quillmere-gif: "));
+    run = RunTool({"copy", "only-one"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.startsWith("usage: quillmere-gif copy"));
+    run = RunTool({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* command : {"info", "frames", "copy"})
+        EXPECT_TRUE(run.out.contains(command));
+}
+
+TEST_F(ToolFixture, CopyWritesAFileThatLoadsToTheSamePixels_AlsoRunLength) {
+    const QString in = Write("in.gif", Sample());
+    for (const QStringList& extra : {QStringList{}, QStringList{"--rle"}}) {
+        const QString out = dir.filePath("out.gif");
+        const ToolRun run = RunTool(QStringList{"copy", in, out} + extra);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        auto loaded = test::LoadGif(file.readAll());
+        ASSERT_EQ(loaded->image->Images().Count(), 2);
+        EXPECT_EQ(loaded->image->Images().Items(0)->Data(), kRows);
+    }
+}
+
+} // namespace
+} // namespace qm
