@@ -304,10 +304,7 @@ void TGIFTextExtension::SaveToStream(QIODevice& stream) {
     SaveFraming(stream);
     std::uint8_t bytes[13];
     bytes[0] = rec_.BlockSize;
-    PutU16(bytes + 1, rec_.Left);
-    PutU16(bytes + 3, rec_.Top);
-    PutU16(bytes + 5, rec_.Width);
-    PutU16(bytes + 7, rec_.Height);
+    PutRect16(bytes + 1, rec_.Left, rec_.Top, rec_.Width, rec_.Height);
     bytes[9] = rec_.CellWidth;
     bytes[10] = rec_.CellHeight;
     bytes[11] = rec_.TextFGColorIndex;
@@ -321,10 +318,7 @@ void TGIFTextExtension::LoadFromStream(QIODevice& stream) {
     std::uint8_t bytes[13];
     ReadCheck(stream, bytes, sizeof bytes);
     rec_.BlockSize = bytes[0];
-    rec_.Left = GetU16(bytes + 1);
-    rec_.Top = GetU16(bytes + 3);
-    rec_.Width = GetU16(bytes + 5);
-    rec_.Height = GetU16(bytes + 7);
+    GetRect16(bytes + 1, rec_.Left, rec_.Top, rec_.Width, rec_.Height);
     rec_.CellWidth = bytes[9];
     rec_.CellHeight = bytes[10];
     rec_.TextFGColorIndex = bytes[11];

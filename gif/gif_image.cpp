@@ -37,33 +37,18 @@ void TGIFImage::Clear() {
     FreePalette();
 }
 
-namespace {
-
-template <class Extent>
-void CheckFramesFit(const TGIFImageList& images, int value, Extent extent, const char* message) {
-    for (const auto& frame : images)
-        if (extent(*frame) > value)
-            throw GIFException(message);
-}
-
-} // namespace
-
-void TGIFImage::SetWidth(int value) {
-    CheckFramesFit(
-        *images_, value, [](const TGIFSubImage& f) { return f.Left() + f.Width(); }, sBadWidth);
-    if (value == GetWidth())
+void TGIFImage::SetScreenExtent(int value, bool horizontal) {
+    for (const auto& frame : *images_) {
+        const int edge = horizontal ? frame->Left() + frame->Width() : frame->Top() + frame->Height();
+        if (edge > value)
+            throw GIFException(horizontal ? sBadWidth : sBadHeight);
+    }
+    if (value == (horizontal ? GetWidth() : GetHeight()))
         return;
-    header_->StoreWidth(value);
-    FreeBitmap();
-    Changed();
-}
-
-void TGIFImage::SetHeight(int value) {
-    CheckFramesFit(
-        *images_, value, [](const TGIFSubImage& f) { return f.Top() + f.Height(); }, sBadHeight);
-    if (value == GetHeight())
-        return;
-    header_->StoreHeight(value);
+    if (horizontal)
+        header_->StoreWidth(value);
+    else
+        header_->StoreHeight(value);
     FreeBitmap();
     Changed();
 }

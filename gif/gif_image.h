@@ -48,8 +48,9 @@ public:
     bool GetEmpty() const override { return images_->Count() == 0; }
     int GetWidth() const override { return header_->Width(); }
     int GetHeight() const override { return header_->Height(); }
-    void SetWidth(int value) override;
-    void SetHeight(int value) override;
+    // Every frame must fit into the screen.
+    void SetWidth(int value) override { SetScreenExtent(value, true); }
+    void SetHeight(int value) override { SetScreenExtent(value, false); }
     bool Equals(const TGraphic& other) const { return &other == this; }
 
     void LoadFromStream(QIODevice& stream) override;
@@ -100,6 +101,8 @@ public:
     using TGraphic::Progress;
 
 private:
+    void SetScreenExtent(int value, bool horizontal);
+
     std::unique_ptr<TGIFHeader> header_;
     std::unique_ptr<TGIFImageList> images_;
     TGIFDrawOptions drawOptions_;

@@ -117,10 +117,7 @@ void TGIFSubImage::LoadFromStream(QIODevice& stream) {
     std::uint8_t bytes[10];
     ReadCheck(stream, bytes, sizeof bytes);
     descriptor_.Separator = bytes[0];
-    descriptor_.Left = GetU16(bytes + 1);
-    descriptor_.Top = GetU16(bytes + 3);
-    descriptor_.Width = GetU16(bytes + 5);
-    descriptor_.Height = GetU16(bytes + 7);
+    GetRect16(bytes + 1, descriptor_.Left, descriptor_.Top, descriptor_.Width, descriptor_.Height);
     descriptor_.PackedFields = bytes[9];
     if ((descriptor_.Width == 0 || descriptor_.Height == 0) && image_ != nullptr) {
         descriptor_.Width = static_cast<std::uint16_t>(image_->GetWidth());

@@ -35,6 +35,21 @@ inline void PutU16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
 }
+// Left, top, width and height: four little-endian u16 fields in a row, as GIF records hold them.
+inline void GetRect16(const std::uint8_t* p, std::uint16_t& left, std::uint16_t& top, std::uint16_t& width,
+                      std::uint16_t& height) {
+    left = GetU16(p);
+    top = GetU16(p + 2);
+    width = GetU16(p + 4);
+    height = GetU16(p + 6);
+}
+inline void PutRect16(std::uint8_t* p, std::uint16_t left, std::uint16_t top, std::uint16_t width,
+                      std::uint16_t height) {
+    PutU16(p, left);
+    PutU16(p + 2, top);
+    PutU16(p + 4, width);
+    PutU16(p + 6, height);
+}
 inline void PutU32(std::uint8_t* p, std::uint32_t v) {
     PutU16(p, static_cast<std::uint16_t>(v));
     PutU16(p + 2, static_cast<std::uint16_t>(v >> 16));

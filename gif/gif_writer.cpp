@@ -67,10 +67,7 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) {
     PreparePackedFields();
     std::uint8_t bytes[10];
     bytes[0] = descriptor_.Separator;
-    PutU16(bytes + 1, descriptor_.Left);
-    PutU16(bytes + 3, descriptor_.Top);
-    PutU16(bytes + 5, descriptor_.Width);
-    PutU16(bytes + 7, descriptor_.Height);
+    PutRect16(bytes + 1, descriptor_.Left, descriptor_.Top, descriptor_.Width, descriptor_.Height);
     bytes[9] = descriptor_.PackedFields;
     WriteCheck(stream, bytes, sizeof bytes);
     colorMap_->SaveToStream(stream);

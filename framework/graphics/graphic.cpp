@@ -21,7 +21,7 @@ void TPersistent::AssignError(const TPersistent& source) const {
 
 namespace {
 
-void openOrThrow(QFileDevice& file, QIODevice::OpenMode mode) {
+void OpenFileOrThrow(QFileDevice& file, QIODevice::OpenMode mode) {
     if (!file.open(mode))
         throw EInvalidGraphic("Cannot open file \"" + file.fileName().toStdString() +
                               "\": " + file.errorString().toStdString());
@@ -29,21 +29,27 @@ void openOrThrow(QFileDevice& file, QIODevice::OpenMode mode) {
 
 } // namespace
 
-void TGraphic::LoadFromFile(const QString& fileName) {
+void LoadFromFileWith(const QString& fileName, const std::function<void(QIODevice&)>& load) {
     QFile file(fileName);
-    openOrThrow(file, QIODevice::ReadOnly);
-    LoadFromStream(file);
+    OpenFileOrThrow(file, QIODevice::ReadOnly);
+    load(file);
 }
 
-void TGraphic::SaveToFile(const QString& fileName) {
-    // The file is replaced only when the whole graphic was written: a failed save leaves the old
-    // file as it was.
+void SaveToFileWith(const QString& fileName, const std::function<void(QIODevice&)>& save) {
     QSaveFile file(fileName);
-    openOrThrow(file, QIODevice::WriteOnly);
-    SaveToStream(file);
+    OpenFileOrThrow(file, QIODevice::WriteOnly);
+    save(file);
     if (!file.commit())
         throw EInvalidGraphic("Cannot write file \"" + fileName.toStdString() +
                               "\": " + file.errorString().toStdString());
+}
+
+void TGraphic::LoadFromFile(const QString& fileName) {
+    LoadFromFileWith(fileName, [this](QIODevice& stream) { LoadFromStream(stream); });
+}
+
+void TGraphic::SaveToFile(const QString& fileName) {
+    SaveToFileWith(fileName, [this](QIODevice& stream) { SaveToStream(stream); });
 }
 
 void TGraphic::SetTransparent(bool value) {

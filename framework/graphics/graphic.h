@@ -30,6 +30,12 @@ protected:
     [[noreturn]] void AssignError(const TPersistent& source) const;
 };
 
+// Opens the file for reading and runs `load` on it; the file is closed on every path.
+void LoadFromFileWith(const QString& fileName, const std::function<void(QIODevice&)>& load);
+// Writes the file through `save`; an existing file is replaced only when all of it was written.
+// A file that cannot be opened or written raises EInvalidGraphic naming it.
+void SaveToFileWith(const QString& fileName, const std::function<void(QIODevice&)>& save);
+
 enum class TProgressStage { psStarting, psRunning, psEnding };
 
 class TGraphic;
