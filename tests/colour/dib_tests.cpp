@@ -2,43 +2,17 @@
 #include "colour/dib.h"
 #include "colour/fixed_palettes.h"
 #include "framework/core/exceptions.h"
+#include "tests/colour/colour_test_util.h"
 
-#include <functional>
 #include <gtest/gtest.h>
-#include <string>
 #include <vector>
 
 namespace qm {
 namespace {
 
-template <typename E> void ExpectError(const std::function<void()>& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no error, expected " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
-
-std::vector<int> Indices(const TBitmap& bitmap) {
-    std::vector<int> indices;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            indices.push_back(bitmap.ScanLine(y)[x]);
-    return indices;
-}
-
-// A one-row 24-bit bitmap of the given colours.
-TBitmap Row(const std::vector<QRgb>& colours) {
-    TBitmap bitmap(static_cast<int>(colours.size()), 1, TPixelFormat::pf24bit);
-    for (std::size_t x = 0; x < colours.size(); ++x) {
-        std::uint8_t* p = bitmap.ScanLine(0) + 3 * x;
-        p[0] = static_cast<std::uint8_t>(qBlue(colours[x]));
-        p[1] = static_cast<std::uint8_t>(qGreen(colours[x]));
-        p[2] = static_cast<std::uint8_t>(qRed(colours[x]));
-    }
-    return bitmap;
-}
+using test::ExpectError;
+using test::Indices;
+using test::TrueColourRow;
 
 int Byte(const QByteArray& bytes, int at) {
     return static_cast<std::uint8_t>(bytes[at]);
@@ -136,7 +110,7 @@ TEST(DIBDescription, TrueColourRowsRunBottomUpInBlueGreenRed) {
 }
 
 TEST(DIBDescription, APaletteBecomesTheColourTableAndPixelsTakeItsNearestEntries) {
-    const TBitmap bitmap = Row({qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(10, 10, 10)});
+    const TBitmap bitmap = TrueColourRow({{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 10, 10}});
     const TPalette palette({{0, 0, 0, 0}, {0, 0, 250, 0}, {250, 0, 0, 0}, {0, 250, 0, 0}});
     QByteArray info;
     QByteArray bits;
@@ -146,7 +120,7 @@ TEST(DIBDescription, APaletteBecomesTheColourTableAndPixelsTakeItsNearestEntries
     EXPECT_EQ(info.mid(40 + 16, 4), QByteArray(4, '\0'));              // past the palette: black
 
     // Two entries, white first: black pixels take index 1.
-    const TBitmap mono = Row({qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    const TBitmap mono = TrueColourRow({{0, 0, 0}, {255, 255, 255}, {0, 0, 0}});
     InternalGetDIB(mono, TPalette({{255, 255, 255, 0}, {0, 0, 0, 0}}), info, bits, TPixelFormat::pf1bit);
     EXPECT_EQ(Byte(bits, 0), 0xA0);
     EXPECT_EQ(Byte(info, 40), 255);

@@ -3,6 +3,7 @@
 #include "framework/core/exceptions.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/stock_palettes.h"
+#include "tests/colour/colour_test_util.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -12,7 +13,8 @@
 namespace qm {
 namespace {
 
-using Colour = std::tuple<int, int, int>;
+using test::Colour;
+using test::TrueColourRow;
 
 std::vector<Colour> Table(const TColorQuantizer& quantizer) {
     std::array<TRGBQuad, 256> table{};
@@ -31,18 +33,6 @@ std::vector<Colour> Quantize(const std::vector<Colour>& pixels, int maxColors, i
         quantizer.AddColor(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
                            static_cast<std::uint8_t>(b));
     return Table(quantizer);
-}
-
-// A one-row 24-bit bitmap of the given pixels.
-TBitmap Row(const std::vector<Colour>& pixels) {
-    TBitmap bitmap(static_cast<int>(pixels.size()), 1, TPixelFormat::pf24bit);
-    std::uint8_t* p = bitmap.ScanLine(0);
-    for (const auto& [r, g, b] : pixels) {
-        *p++ = static_cast<std::uint8_t>(b);
-        *p++ = static_cast<std::uint8_t>(g);
-        *p++ = static_cast<std::uint8_t>(r);
-    }
-    return bitmap;
 }
 
 std::vector<Colour> Colours(const TPalette& palette) {
@@ -134,7 +124,7 @@ TEST(OctreeLimits, ShallowTreesMergeColoursSharingTheirTopBits) {
 }
 
 TEST(OptimizedPalette, WithoutSystemColoursHoldsExactlyTheOctreeColours) {
-    TBitmap bitmap = Row({{1, 2, 3}, {200, 100, 50}, {1, 2, 3}});
+    TBitmap bitmap = TrueColourRow({{1, 2, 3}, {200, 100, 50}, {1, 2, 3}});
     const TPalette palette = CreateOptimizedPaletteFromOneBitmap(bitmap, 256, 8, false);
     EXPECT_EQ(Colours(palette), (std::vector<Colour>{{1, 2, 3}, {200, 100, 50}}));
     for (const TPaletteEntry& e : palette.entries())
@@ -142,7 +132,7 @@ TEST(OptimizedPalette, WithoutSystemColoursHoldsExactlyTheOctreeColours) {
 }
 
 TEST(OptimizedPalette, SystemColoursFrameUpTo236OctreeColours) {
-    TBitmap bitmap = Row({{1, 2, 3}, {200, 100, 50}});
+    TBitmap bitmap = TrueColourRow({{1, 2, 3}, {200, 100, 50}});
     const TPalette palette = CreateOptimizedPaletteFromOneBitmap(bitmap, 256, 8, true);
     const TPalette stock = StockDefaultPalette();
     ASSERT_EQ(palette.count(), 256);
@@ -160,15 +150,15 @@ TEST(OptimizedPalette, SystemColoursFrameUpTo236OctreeColours) {
     std::vector<Colour> noise;
     for (int n = 0; n < 5000; ++n)
         noise.emplace_back(any(random), any(random), any(random));
-    TBitmap busy = Row(noise);
+    TBitmap busy = TrueColourRow(noise);
     const TPalette full = CreateOptimizedPaletteFromOneBitmap(busy, 256, 8, true);
     ASSERT_EQ(full.count(), 256);
     EXPECT_EQ(full[246], stock[10]);
 }
 
 TEST(OptimizedPalette, ManyBitmapsFeedOneQuantizerInListOrder) {
-    TBitmap first = Row({{200, 200, 200}, {200, 200, 201}});
-    TBitmap second = Row({{10, 10, 10}, {10, 10, 11}});
+    TBitmap first = TrueColourRow({{200, 200, 200}, {200, 200, 201}});
+    TBitmap second = TrueColourRow({{10, 10, 10}, {10, 10, 11}});
     // As in the single-stream case, the later pair is folded when only three colours fit.
     EXPECT_EQ(Colours(CreateOptimizedPaletteFromManyBitmaps({&first, &second}, 3, 8, false)),
               (std::vector<Colour>{{10, 10, 10}, {200, 200, 200}, {200, 200, 201}}));
@@ -184,7 +174,7 @@ TEST(OptimizedPalette, ConvertsIndexedBitmapsToTrueColourFirst) {
 }
 
 TEST(OptimizedPalette, RefusesAnEmptyListOrAMissingBitmap) {
-    TBitmap bitmap = Row({{1, 2, 3}});
+    TBitmap bitmap = TrueColourRow({{1, 2, 3}});
     for (const std::vector<TBitmap*>& list :
          {std::vector<TBitmap*>{}, std::vector<TBitmap*>{&bitmap, nullptr}}) {
         try {

@@ -3,6 +3,7 @@
 #include "colour/reduce_colors.h"
 #include "framework/core/exceptions.h"
 #include "framework/graphics/stock_palettes.h"
+#include "tests/colour/colour_test_util.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -12,43 +13,13 @@
 namespace qm {
 namespace {
 
-using Colour = std::tuple<int, int, int>;
-
-TBitmap Picture(int width, int height, const std::vector<Colour>& pixels) {
-    TBitmap bitmap(width, height, TPixelFormat::pf24bit);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* p = bitmap.ScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const auto& [r, g, b] = pixels[static_cast<std::size_t>(y * width + x) % pixels.size()];
-            *p++ = static_cast<std::uint8_t>(b);
-            *p++ = static_cast<std::uint8_t>(g);
-            *p++ = static_cast<std::uint8_t>(r);
-        }
-    }
-    return bitmap;
-}
-
-std::vector<int> Indices(const TBitmap& bitmap) {
-    std::vector<int> indices;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            indices.push_back(bitmap.ScanLine(y)[x]);
-    return indices;
-}
+using test::ExpectError;
+using test::Indices;
 
 std::unique_ptr<TBitmap> Reduce(TBitmap& source, TColorReduction reduction,
                                 TDitherMode mode = TDitherMode::dmNearest, int bits = 8,
                                 const std::optional<TPalette>& custom = std::nullopt) {
     return ReduceColors(source, reduction, mode, bits, custom);
-}
-
-template <typename E> void ExpectError(const std::function<void()>& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no error, expected " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(std::string(e.what()), message);
-    }
 }
 
 TEST(ReduceColors, NoneGivesATrueColourCopyAndLeavesTheSourceAlone) {
@@ -61,7 +32,8 @@ TEST(ReduceColors, NoneGivesATrueColourCopyAndLeavesTheSourceAlone) {
 }
 
 TEST(ReduceColors, FixedLookupsGiveTheirIndicesAndPalettes) {
-    TBitmap source = Picture(4, 1, {{47, 48, 255}, {255, 0, 0}, {127, 127, 127}, {128, 127, 127}});
+    TBitmap source =
+        test::TrueColourPicture(4, 1, {{47, 48, 255}, {255, 0, 0}, {127, 127, 127}, {128, 127, 127}});
     const auto web = Reduce(source, TColorReduction::rmNetscape);
     EXPECT_EQ(Indices(*web), (std::vector<int>{11, 5 * 36, 2 * 36 + 2 * 6 + 2, 2 * 36 + 2 * 6 + 2}));
     EXPECT_EQ(*web->Palette(), WebPalette());
@@ -75,7 +47,7 @@ TEST(ReduceColors, FixedLookupsGiveTheirIndicesAndPalettes) {
 }
 
 TEST(ReduceColors, FastLookupReductionsUseTheirPalettes) {
-    TBitmap source = Picture(3, 1, {{0, 0, 0}, {130, 130, 130}, {250, 250, 250}});
+    TBitmap source = test::TrueColourPicture(3, 1, {{0, 0, 0}, {130, 130, 130}, {250, 250, 250}});
     const auto gray = Reduce(source, TColorReduction::rmWindowsGray);
     EXPECT_EQ(Indices(*gray), (std::vector<int>{0, 1, 3}));
     EXPECT_EQ(gray->Palette()->count(), 4);
@@ -90,7 +62,7 @@ TEST(ReduceColors, FastLookupReductionsUseTheirPalettes) {
 }
 
 TEST(ReduceColors, CustomPaletteIsCopiedAndMissingOneGivesAnEmptyResult) {
-    TBitmap source = Picture(2, 2, {{0, 0, 0}, {4, 4, 4}, {255, 0, 0}, {250, 10, 10}});
+    TBitmap source = test::TrueColourPicture(2, 2, {{0, 0, 0}, {4, 4, 4}, {255, 0, 0}, {250, 10, 10}});
     const TPalette custom({{255, 0, 0, 0}, {4, 4, 4, 0}, {9, 9, 9, 0}, {0, 0, 0, 0}});
     const auto result = Reduce(source, TColorReduction::rmPalette, TDitherMode::dmNearest, 8, custom);
     // (0, 0, 0) and (4, 4, 4) share a cell that (4, 4, 4) at index 1 owns.
@@ -101,7 +73,7 @@ TEST(ReduceColors, CustomPaletteIsCopiedAndMissingOneGivesAnEmptyResult) {
 }
 
 TEST(ReduceColors, QuantizeBuildsAPaletteOfTwoToTheBitsColours) {
-    TBitmap source = Picture(4, 1, {{10, 20, 30}, {200, 100, 0}, {10, 20, 30}, {90, 90, 90}});
+    TBitmap source = test::TrueColourPicture(4, 1, {{10, 20, 30}, {200, 100, 0}, {10, 20, 30}, {90, 90, 90}});
     const auto exact = Reduce(source, TColorReduction::rmQuantize, TDitherMode::dmNearest, 3);
     EXPECT_EQ(exact->Palette()->count(), 3);
     const auto p = *exact->Palette();
@@ -120,7 +92,7 @@ TEST(ReduceColors, QuantizeBuildsAPaletteOfTwoToTheBitsColours) {
 }
 
 TEST(ReduceColors, UnknownReductionOrDitherGivesAnEmptyResult) {
-    TBitmap source = Picture(2, 2, {{1, 2, 3}});
+    TBitmap source = test::TrueColourPicture(2, 2, {{1, 2, 3}});
     EXPECT_TRUE(Reduce(source, static_cast<TColorReduction>(42))->Empty());
     EXPECT_TRUE(Reduce(source, TColorReduction::rmNetscape, static_cast<TDitherMode>(42))->Empty());
 }
@@ -139,7 +111,7 @@ TEST(ReduceColors, LargeSourcesStartTheResultAtOneBitPerPixel) {
 
 TEST(ReduceColors, DitheringRunsOverEveryRowInBothDirections) {
     // A mid grey on the four Windows greys: Floyd–Steinberg mixes 128 and 192 along every row.
-    TBitmap source = Picture(17, 3, {{160, 160, 160}});
+    TBitmap source = test::TrueColourPicture(17, 3, {{160, 160, 160}});
     const auto result = Reduce(source, TColorReduction::rmWindowsGray, TDitherMode::dmFloydSteinberg);
     const std::vector<int> indices = Indices(*result);
     for (int row = 0; row < 3; ++row) {
