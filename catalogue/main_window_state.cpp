@@ -10,14 +10,9 @@ void SaveDescription(TMainWindowState& state, TQuery& software, const QString& d
         return;
     }
     software.Edit();
-    try {
-        software.SetFieldValue(QStringLiteral("Description"), description);
-        software.Post();
-    } catch (...) {
-        software.Cancel();
-        throw;
-    }
+    software.SetFieldValue(QStringLiteral("Description"), description);
     state.DescriptionModified = false;
+    software.Post();
 }
 
 } // namespace qm

@@ -26,10 +26,10 @@ struct TMainWindowState {
     bool DescriptionModified = false;
 };
 
-// Writes `description` into the Description column of the Software query's current row and posts
-// it. With no current row there is nothing to write to and the flag is simply cleared. When the
-// post fails the row goes back to what it was, DescriptionModified stays on (so a later save can
-// try again) and the error goes on to the caller.
+// Writes `description` into the Description column of the Software query's current row, clears
+// DescriptionModified and posts the row. With no current row there is nothing to write to and the
+// flag is simply cleared. When the post fails the error goes on to the caller and the row stays in
+// edit mode with the new text, so that the navigator's Post can try again or its Cancel drop it.
 void SaveDescription(TMainWindowState& state, TQuery& software, const QString& description);
 
 } // namespace qm

@@ -30,6 +30,12 @@ QStringList SoftwareNamesShown(TForm1& form) {
     return names;
 }
 
+// What the memo's key handler leaves behind when the user types a description.
+void TypeDescription(TForm1& form, const QString& text) {
+    form.Ui().DBMemoDescription->setPlainText(text);
+    form.State().DescriptionModified = true;
+}
+
 TEST(MainWindowShow, ShowsSoftwareInIdOrderWithTheCountAndAnEmptyMask) {
     TShownForm shown;
     TForm1& form = shown.Form();
@@ -97,8 +103,7 @@ TEST(MainWindowClose, APendingDescriptionIsWrittenToTheCurrentRow) {
     TShownForm shown;
     TForm1& form = shown.Form();
     form.Data().ADOQuerySoftware.MoveTo(1);
-    form.Ui().DBMemoDescription->setPlainText(QStringLiteral("Edits text, now with macros"));
-    form.State().DescriptionModified = true;
+    TypeDescription(form, QStringLiteral("Edits text, now with macros"));
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.State().DescriptionModified);
     EXPECT_EQ(shown.Catalogue().Column("SELECT Description FROM SOFTWARE WHERE ID = 5"),
@@ -132,30 +137,31 @@ TEST(MainWindowDescription, SavingWithoutARowOnlyClearsTheFlag) {
     TTempCatalogue catalogue;
     TForm1 form(catalogue.FileName());
     form.show();
-    form.State().DescriptionModified = true;
-    form.Ui().DBMemoDescription->setPlainText(QStringLiteral("nowhere to go"));
+    TypeDescription(form, QStringLiteral("nowhere to go"));
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.State().DescriptionModified);
     EXPECT_EQ(catalogue.Column("SELECT COUNT(*) FROM SOFTWARE"), QStringList{"0"});
 }
 
-TEST(MainWindowDescription, AFailedSaveKeepsTheWindowOpenTheFlagOnAndTheRowUnchanged) {
+TEST(MainWindowDescription, AFailedSaveIsReportedAndKeepsTheWindowAndTheTextUntilClosedAgain) {
     TShownForm shown;
     TForm1& form = shown.Form();
     // A trigger that refuses every change stands for a database that rejects the post.
     shown.Catalogue().Execute(QStringLiteral(
         "CREATE TRIGGER refuse BEFORE UPDATE ON SOFTWARE BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
-    form.Ui().DBMemoDescription->setPlainText(QStringLiteral("will not be stored"));
-    form.State().DescriptionModified = true;
+    TypeDescription(form, QStringLiteral("will not be stored"));
     test::TMessageBoxCatcher catcher;
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.State().DescriptionModified);
+    EXPECT_EQ(form.Ui().DBMemoDescription->toPlainText(), "will not be stored");
+    EXPECT_EQ(form.Data().ADOQuerySoftware.State(), TDataSetState::dsEdit);
     ASSERT_EQ(catcher.Texts().size(), 1);
     EXPECT_TRUE(catcher.Texts().value(0).contains("refused"));
-    EXPECT_EQ(form.Data().ADOQuerySoftware.State(), TDataSetState::dsBrowse);
     EXPECT_EQ(shown.Catalogue().Column("SELECT Description FROM SOFTWARE WHERE ID = 2"),
               QStringList{"Plays chess"});
+    // Told once, closing again closes.
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(catcher.Texts().size(), 1);
 }
 
 TEST(MainWindowHelp, OpensTheHelpDocumentAtItsContentsInOneViewer) {

@@ -35,24 +35,27 @@ TEST(SingleInstance, TheMarkerIsHeldByOneCopyUntilItEnds) {
     EXPECT_TRUE(second.TryAcquire());
 }
 
-TEST(SingleInstance, ARaiseRequestReachesTheListeningCopy) {
+// A copy that holds the marker and answers, with the raise requests it has seen.
+class ListeningCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(running.TryAcquire());
+        ASSERT_TRUE(running.Listen());
+    }
+
     TRuntimeDir runtime;
-    TSingleInstance running(runtime.Path());
-    ASSERT_TRUE(running.TryAcquire());
-    ASSERT_TRUE(running.Listen());
-    QSignalSpy raised(&running, &TSingleInstance::RaiseRequested);
+    TSingleInstance running{runtime.Path()};
+    QSignalSpy raised{&running, &TSingleInstance::RaiseRequested};
+};
+
+TEST_F(ListeningCopy, ARaiseRequestReachesIt) {
     TSingleInstance later(runtime.Path());
     EXPECT_TRUE(later.AskRunningCopyToRaise());
     EXPECT_TRUE(raised.wait(2000) || raised.size() == 1);
     EXPECT_EQ(raised.size(), 1);
 }
 
-TEST(SingleInstance, OtherTextOnTheSocketRaisesNothing) {
-    TRuntimeDir runtime;
-    TSingleInstance running(runtime.Path());
-    ASSERT_TRUE(running.TryAcquire());
-    ASSERT_TRUE(running.Listen());
-    QSignalSpy raised(&running, &TSingleInstance::RaiseRequested);
+TEST_F(ListeningCopy, OtherTextOnTheSocketRaisesNothing) {
     QLocalSocket socket;
     socket.connectToServer(running.ServerName());
     ASSERT_TRUE(socket.waitForConnected(2000));
@@ -160,12 +163,7 @@ TEST(SingleInstanceProcesses, ASecondStartEndsWithZeroAndLeavesTheFirstAndItsCat
     EXPECT_EQ(QFileInfo(firstDir.FileName()).lastModified(), modified);
 }
 
-TEST(SingleInstanceProcesses, ASecondStartAsksTheRunningCopyToComeToTheFront) {
-    TRuntimeDir runtime;
-    TSingleInstance running(runtime.Path());
-    ASSERT_TRUE(running.TryAcquire());
-    ASSERT_TRUE(running.Listen());
-    QSignalSpy raised(&running, &TSingleInstance::RaiseRequested);
+TEST_F(ListeningCopy, AStartOfTheProgramAsksItToComeToTheFrontAndEnds) {
     test::TTempCatalogue secondDir;
     TProgram second(runtime.Path(), QFileInfo(secondDir.FileName()).path());
     QTRY_COMPARE_WITH_TIMEOUT(raised.size(), 1, 10000);
