@@ -1,25 +1,18 @@
 // quillmere-gif reduce and palette, run as users run them.
+#include "tests/support/tool_run.h"
+
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace qm {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using test::ToolRun;
 
 ToolRun RunTool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(QM_GIF_TOOL), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return test::RunProgram(QStringLiteral(QM_GIF_TOOL), arguments);
 }
 
 std::uint32_t LE32(const QByteArray& bytes, int at) {
