@@ -1,6 +1,24 @@
 #include "catalogue/catalogue_statements.h"
 
+#include <array>
+
 namespace qm {
+
+namespace {
+
+// The query each table's page shows and the one that looks its names and IDs up.
+struct TTableQueries {
+    TQuery TCatalogueData::* shown;
+    TQuery TCatalogueData::* lookup;
+};
+
+constexpr std::array<TTableQueries, 3> kTableQueries{{
+    {&TCatalogueData::ADOQueryCD, &TCatalogueData::ADOQueryCD2},
+    {&TCatalogueData::ADOQueryCategory, &TCatalogueData::ADOQueryCategory2},
+    {&TCatalogueData::ADOQueryType, &TCatalogueData::ADOQueryType2},
+}};
+
+} // namespace
 
 void ReplaceStatement(TQuery& query, const QString& statement) {
     query.Close();
@@ -14,27 +32,11 @@ qint64 LookupID(TQuery& lookup, const QString& statement) {
 }
 
 TQuery& LookupQuery(TCatalogueData& data, TCatalogueTable table) {
-    switch (table) {
-    case TCatalogueTable::ctCD:
-        return data.ADOQueryCD2;
-    case TCatalogueTable::ctCategory:
-        return data.ADOQueryCategory2;
-    case TCatalogueTable::ctType:
-        break;
-    }
-    return data.ADOQueryType2;
+    return data.*kTableQueries[static_cast<std::size_t>(table)].lookup;
 }
 
 TQuery& TableQuery(TCatalogueData& data, TCatalogueTable table) {
-    switch (table) {
-    case TCatalogueTable::ctCD:
-        return data.ADOQueryCD;
-    case TCatalogueTable::ctCategory:
-        return data.ADOQueryCategory;
-    case TCatalogueTable::ctType:
-        break;
-    }
-    return data.ADOQueryType;
+    return data.*kTableQueries[static_cast<std::size_t>(table)].shown;
 }
 
 QString BuildSoftwareQuery(TCatalogueData& data, const TSearchMask& mask) {

@@ -16,11 +16,6 @@ namespace {
 
 constexpr QChar kEnter(13);
 
-void EmptyCombo(QComboBox& combo) {
-    combo.clear();
-    combo.clearEditText();
-}
-
 } // namespace
 
 TSearchMask SearchMaskTexts(const Ui::TForm1& ui) {

@@ -25,6 +25,11 @@ const TTablePage& TablePage(TCatalogueTable table) {
     return kTablePages[static_cast<std::size_t>(table)];
 }
 
+void EmptyCombo(QComboBox& combo) {
+    combo.clear();
+    combo.clearEditText();
+}
+
 void ShowRowCount(Ui::TForm1& ui, const TQuery& query) {
     ui.StatusBar1->SetPanelText(0, QString::number(query.RecordCount()));
 }

@@ -31,6 +31,9 @@ struct TTablePage {
 
 const TTablePage& TablePage(TCatalogueTable table);
 
+// Empties the combo box's text and its name list.
+void EmptyCombo(QComboBox& combo);
+
 // Status panel 0 shows the row count of the active page's query.
 void ShowRowCount(Ui::TForm1& ui, const TQuery& query);
 
