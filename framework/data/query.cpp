@@ -21,11 +21,6 @@ QString WithoutTrailingSemicolons(QString sql) {
     throw EDatabaseError(message.toStdString());
 }
 
-void BindAll(TSQLiteStatement& statement, const std::vector<QVariant>& values) {
-    for (size_t i = 0; i < values.size(); ++i)
-        statement.Bind(static_cast<int>(i) + 1, values[i]);
-}
-
 } // namespace
 
 TQuery::TQuery(QString databaseFile, QObject* parent)
@@ -291,6 +286,14 @@ void TQuery::Post() {
     emit rowsChanged(recNo_, recNo_);
 }
 
+int TQuery::Run(const QString& sql, const std::vector<QVariant>& values) {
+    TSQLiteStatement statement = connection_->Prepare(sql);
+    for (size_t i = 0; i < values.size(); ++i)
+        statement.Bind(static_cast<int>(i) + 1, values[i]);
+    statement.Step();
+    return connection_->Changes();
+}
+
 qint64 TQuery::WriteInsert() {
     QStringList columns;
     QStringList parameters;
@@ -307,9 +310,7 @@ qint64 TQuery::WriteInsert() {
                                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                 .arg(table, columns.join(QStringLiteral(", ")),
                                                      parameters.join(QStringLiteral(", ")));
-    TSQLiteStatement statement = connection_->Prepare(sql);
-    BindAll(statement, values);
-    statement.Step();
+    Run(sql, values);
     return connection_->LastInsertRowId();
 }
 
@@ -347,10 +348,7 @@ void TQuery::WriteUpdate() {
                             .arg(QuoteIdentifier(plan_->Table()), assignments.join(QStringLiteral(", ")))
                             .arg(keyParameter) +
                         CriteriaCondition(false, values);
-    TSQLiteStatement statement = connection_->Prepare(sql);
-    BindAll(statement, values);
-    statement.Step();
-    if (connection_->Changes() == 0)
+    if (Run(sql, values) == 0)
         Fail(QStringLiteral(
             "The row cannot be found for updating: it was changed or deleted since it was read"));
 }
@@ -368,11 +366,7 @@ void TQuery::Delete() {
         BeforeDelete(*this);
     InTransaction(*connection_, [&] { WriteDelete(); });
     rows_->Remove(recNo_);
-    const int count = RecordCount();
-    recNo_ = std::min(recNo_, count - 1);
-    bof_ = eof_ = count == 0;
-    emit rowCountChanged();
-    emit currentRowChanged(recNo_);
+    SettleAfterRowRemoved();
     if (AfterDelete)
         AfterDelete(*this);
     if (AfterScroll)
@@ -387,10 +381,7 @@ void TQuery::WriteDelete() {
     const QString sql =
         QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(QuoteIdentifier(plan_->Table())) +
         CriteriaCondition(true, values);
-    TSQLiteStatement statement = connection_->Prepare(sql);
-    BindAll(statement, values);
-    statement.Step();
-    if (connection_->Changes() == 0)
+    if (Run(sql, values) == 0)
         Fail(QStringLiteral(
             "The row cannot be found for deleting: it was changed or deleted since it was read"));
 }
@@ -398,16 +389,21 @@ void TQuery::WriteDelete() {
 void TQuery::Cancel() {
     if (state_ == TDataSetState::dsInsert) {
         LeaveEditing();
-        recNo_ = std::min(recNo_, RecordCount() - 1);
-        bof_ = eof_ = RecordCount() == 0;
-        emit rowCountChanged();
-        emit currentRowChanged(recNo_);
+        SettleAfterRowRemoved();
         if (AfterScroll)
             AfterScroll(*this);
     } else if (state_ == TDataSetState::dsEdit) {
         LeaveEditing();
         emit rowsChanged(recNo_, recNo_);
     }
+}
+
+// The row below takes the place of a row that went; the last row when it was the last.
+void TQuery::SettleAfterRowRemoved() {
+    recNo_ = std::min(recNo_, RecordCount() - 1);
+    bof_ = eof_ = RecordCount() == 0;
+    emit rowCountChanged();
+    emit currentRowChanged(recNo_);
 }
 
 void TQuery::LeaveEditing() {

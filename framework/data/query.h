@@ -107,7 +107,10 @@ private:
     // " AND column IS ?n" for the columns the update criteria compare; their old values are
     // appended to `values`, which holds the statement's earlier parameters.
     QString CriteriaCondition(bool deleting, std::vector<QVariant>& values) const;
+    // Runs one write with its parameters; returns the number of rows it changed.
+    int Run(const QString& sql, const std::vector<QVariant>& values);
     void LeaveEditing();
+    void SettleAfterRowRemoved();
     QVariant DisplayedValue(int row, int field) const;
 
     QString databaseFile_;

@@ -9,25 +9,15 @@
 namespace qm {
 namespace {
 
-using test::TestDatabase;
-
 const QString kName = QStringLiteral("Name");
 
 class QueryEditing : public ::testing::Test {
 protected:
-    void SetUp() override {
-        db.AddRows({"a", "b", "c"});
-        query.setSQL(QStringLiteral("SELECT * FROM T ORDER BY ID ASC"));
-        query.Open();
-    }
-    QString NamesInFile() const {
-        return db
-            .ReadBack(QStringLiteral("SELECT group_concat(Name, ',') FROM (SELECT Name FROM T ORDER BY ID)"))
-            .toString();
-    }
+    QString NamesInFile() const { return table.NamesInFile(); }
 
-    TestDatabase db;
-    TQuery query{db.File()};
+    test::OpenTable table{{"a", "b", "c"}};
+    test::TestDatabase& db = table.db;
+    TQuery& query = table.query;
 };
 
 TEST_F(QueryEditing, EditAndPostWritesOnlyThatRow) {

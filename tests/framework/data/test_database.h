@@ -1,7 +1,8 @@
 #pragma once
 // A database file in a temporary directory with one table T of a key, a text and a number, for
-// the tests of the dataset and of the data-aware controls.
+// the tests of the dataset and of the data-aware controls, and that table open in a query.
 
+#include "framework/data/query.h"
 #include "framework/data/sqlite_connection.h"
 
 #include <QStringList>
@@ -47,6 +48,23 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// A TestDatabase with its table open in a query, in key order.
+class OpenTable {
+public:
+    explicit OpenTable(const QStringList& names) : db(names), query(db.File()) {
+        query.setSQL(QStringLiteral("SELECT * FROM T ORDER BY ID ASC"));
+        query.Open();
+    }
+    QString NamesInFile() const {
+        return db
+            .ReadBack(QStringLiteral("SELECT group_concat(Name, ',') FROM (SELECT Name FROM T ORDER BY ID)"))
+            .toString();
+    }
+
+    TestDatabase db;
+    TQuery query;
 };
 
 } // namespace qm::test
