@@ -23,13 +23,6 @@ void Fill(TGIFColorMap& map, int count) {
         map.Add(Grey(i));
 }
 
-QByteArray Saved(const TGIFColorMap& map) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    map.SaveToStream(buffer);
-    return buffer.data();
-}
-
 TEST(ColorMapCapacity, GrowsInSteps_AndStopsAt256) {
     TGIFLocalColorMap map(nullptr);
     map.Add(Grey(1));
@@ -61,7 +54,7 @@ TEST_P(BitsPerPixel, IsTheSmallestTableThatHoldsTheCount) {
     EXPECT_EQ(map.GetBitsPerPixel(), GetParam().second);
     // The table written to a stream has exactly 2^bits entries.
     const int expectedBytes = GetParam().first == 0 ? 0 : 3 << GetParam().second;
-    EXPECT_EQ(Saved(map).size(), expectedBytes);
+    EXPECT_EQ(test::SavedBytes(map).size(), expectedBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, BitsPerPixel,
@@ -74,7 +67,7 @@ TEST(ColorMapStream, PadsWithBlack_AndReadsPaddingBackAsEntries) {
     map.Add(0x0000FF);
     map.Add(0x00FF00);
     map.Add(0xFF0000);
-    const QByteArray bytes = Saved(map);
+    const QByteArray bytes = test::SavedBytes(map);
     ASSERT_EQ(bytes.size(), 12);
     EXPECT_EQ(bytes.left(9), QByteArray("\xFF\0\0\0\xFF\0\0\0\xFF", 9));
     EXPECT_EQ(bytes.mid(9), QByteArray(3, '\0'));

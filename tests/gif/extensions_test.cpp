@@ -50,13 +50,6 @@ struct ExtensionFixture : testing::Test {
         extension->LoadFromStream(stream);
         return extension;
     }
-
-    static QByteArray Saved(TGIFExtension& extension) {
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        extension.SaveToStream(out);
-        return out.data();
-    }
 };
 
 TEST_F(ExtensionFixture, GraphicControlIsSixBytesWhateverItsSizeByteSays) {
@@ -71,7 +64,7 @@ TEST_F(ExtensionFixture, GraphicControlIsSixBytesWhateverItsSizeByteSays) {
     EXPECT_EQ(gce->GetDisposal(), 7);
     EXPECT_FALSE(gce->GetUserInput());
     EXPECT_EQ(gce->GetTransparentColorIndex(), 3);
-    EXPECT_EQ(Saved(*gce), bytes);
+    EXPECT_EQ(test::SavedBytes(*gce), bytes);
 }
 
 TEST_F(ExtensionFixture, ShortGraphicControlWarnsOnly) {
@@ -104,7 +97,7 @@ TEST_F(ExtensionFixture, GraphicControlSettersKeepOtherBits) {
 TEST_F(ExtensionFixture, LongCommentLineSplitsInto255ByteSubBlocks_AndLoadsAsTwoLines) {
     TGIFCommentExtension comment(frame);
     comment.Text = {std::string(300, 'c'), "", "end"};
-    const QByteArray bytes = Saved(comment);
+    const QByteArray bytes = test::SavedBytes(comment);
     ASSERT_EQ(bytes.size(), 2 + 1 + 255 + 1 + 45 + 1 + 3 + 1);
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[2]), 255);
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[258]), 45);
@@ -139,7 +132,7 @@ TEST_F(ExtensionFixture, PlainTextKeepsItsRecordAndText) {
     EXPECT_EQ(text->GetColorIndex(1), 1);
     EXPECT_EQ(text->GetBackgroundColor(), 0x202020u);
     EXPECT_EQ(text->Text, std::vector<std::string>{"hello"});
-    EXPECT_EQ(Saved(*text), bytes);
+    EXPECT_EQ(test::SavedBytes(*text), bytes);
     text->SetBounds(9, 77); // ignored
     text->SetForegroundColor(0x303030);
     EXPECT_EQ(text->GetColorIndex(1), 3);
@@ -157,7 +150,7 @@ TEST_F(ExtensionFixture, LoopExtensionReadsLoopsAndBufferSize_AnimextsKeepsItsNa
     EXPECT_EQ(loop->Loops, 5);
     EXPECT_EQ(loop->BufferSize, 0x2010u);
     EXPECT_EQ(loop->GetIdentifier(), "ANIMEXTS");
-    EXPECT_EQ(Saved(*loop), bytes);
+    EXPECT_EQ(test::SavedBytes(*loop), bytes);
 }
 
 TEST_F(ExtensionFixture, LoopSubBlockTooShortIsInvalid) {
@@ -172,7 +165,7 @@ TEST_F(ExtensionFixture, UnknownApplicationIsKeptByteForByte) {
     auto* unknown = dynamic_cast<TGIFUnknownAppExtension*>(loaded.get());
     ASSERT_NE(unknown, nullptr);
     EXPECT_EQ(unknown->Blocks().size(), 2u);
-    EXPECT_EQ(Saved(*unknown), bytes);
+    EXPECT_EQ(test::SavedBytes(*unknown), bytes);
 }
 
 TEST_F(ExtensionFixture, ApplicationBlockSizeTenLoads_NineIsRefused) {
@@ -197,7 +190,7 @@ TEST_F(ExtensionFixture, ApplicationFieldsArePaddedWithSpacesAndCut) {
     app.SetAuthentication("1.0 and more");
     EXPECT_EQ(app.GetAuthentication(), "1.0");
     EXPECT_EQ(app.GetIdentifier(), "AB      ") << "nothing is written beyond a field";
-    const QByteArray saved = Saved(app);
+    const QByteArray saved = test::SavedBytes(app);
     EXPECT_EQ(saved, GifBytes().raw({0x21, 0xFF, 11}).text("AB      1.0").data());
 }
 

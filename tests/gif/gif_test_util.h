@@ -38,11 +38,16 @@ inline std::unique_ptr<LoadedGif> LoadGif(const QByteArray& bytes) {
     return loaded;
 }
 
-inline QByteArray SaveGif(TGIFImage& image) {
+// The bytes `item` (an image, an extension, a colour map...) writes to a stream.
+template <class T> QByteArray SavedBytes(T& item) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    image.SaveToStream(buffer);
+    item.SaveToStream(buffer);
     return buffer.data();
+}
+
+inline QByteArray SaveGif(TGIFImage& image) {
+    return SavedBytes(image);
 }
 
 // The message of the GIFException that `f` raises, or "" when it raises none.
