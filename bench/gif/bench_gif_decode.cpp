@@ -98,29 +98,9 @@ void BM_Decode(benchmark::State& state, TWorkload w) {
     state.counters["load_vs_stb"] = loadMpx / stbMpx;
 }
 
-void RegisterAll() {
-    for (const auto& [width, height] : WorkloadSizes())
-        for (TContent content : {TContent::ctPhoto, TContent::ctFlat})
-            for (bool interlaced : {false, true}) {
-                const std::string name = std::string("Decode/") +
-                                         (content == TContent::ctPhoto ? "photo" : "flat") +
-                                         (interlaced ? "_interlaced/" : "/") + std::to_string(width) + "x" +
-                                         std::to_string(height);
-                benchmark::RegisterBenchmark(name.c_str(), BM_Decode,
-                                             TWorkload{width, height, content, interlaced})
-                    ->UseManualTime()
-                    ->MinTime(0.3)
-                    ->Unit(benchmark::kMillisecond);
-            }
-}
+[[maybe_unused]] const bool kRegistered = (RegisterWorkloads("Decode", BM_Decode, true), true);
 
 } // namespace
 } // namespace qm::bench
 
-int main(int argc, char** argv) {
-    qm::bench::RegisterAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -59,26 +59,9 @@ void BM_Encode(benchmark::State& state, TWorkload w) {
         static_cast<double>(ours.size()) / static_cast<double>(test::FirstImageData(theirsFile).size());
 }
 
-void RegisterAll() {
-    for (const auto& [width, height] : WorkloadSizes())
-        for (TContent content : {TContent::ctPhoto, TContent::ctFlat}) {
-            const std::string name = std::string("EncodeLZW/") +
-                                     (content == TContent::ctPhoto ? "photo/" : "flat/") +
-                                     std::to_string(width) + "x" + std::to_string(height);
-            benchmark::RegisterBenchmark(name.c_str(), BM_Encode, TWorkload{width, height, content, false})
-                ->UseManualTime()
-                ->MinTime(0.3)
-                ->Unit(benchmark::kMillisecond);
-        }
-}
+[[maybe_unused]] const bool kRegistered = (RegisterWorkloads("EncodeLZW", BM_Encode, false), true);
 
 } // namespace
 } // namespace qm::bench
 
-int main(int argc, char** argv) {
-    qm::bench::RegisterAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -48,6 +48,22 @@ const std::vector<std::pair<int, int>>& WorkloadSizes() {
     return sizes;
 }
 
+void RegisterWorkloads(const std::string& prefix, TWorkloadBenchmark run, bool withInterlaced) {
+    for (const auto& [width, height] : WorkloadSizes())
+        for (TContent content : {TContent::ctPhoto, TContent::ctFlat})
+            for (bool interlaced : {false, true}) {
+                if (interlaced && !withInterlaced)
+                    continue;
+                const std::string name = prefix + (content == TContent::ctPhoto ? "/photo" : "/flat") +
+                                         (interlaced ? "_interlaced/" : "/") + std::to_string(width) + "x" +
+                                         std::to_string(height);
+                benchmark::RegisterBenchmark(name.c_str(), run, TWorkload{width, height, content, interlaced})
+                    ->UseManualTime()
+                    ->MinTime(0.3)
+                    ->Unit(benchmark::kMillisecond);
+            }
+}
+
 double CpuSeconds(const std::function<void()>& work) {
     auto now = [] {
         timespec t{};

@@ -32,6 +32,17 @@ std::vector<std::uint8_t> MakePixels(int width, int height, int colors, TPattern
     return pixels;
 }
 
+std::vector<TFrameCase> FrameCases(std::span<const std::pair<int, int>> sizes, std::span<const int> bits,
+                                   int interlaceEvery) {
+    std::vector<TFrameCase> cases;
+    int n = 0;
+    for (const auto& [width, height] : sizes)
+        for (int b : bits)
+            for (TPattern pattern : {TPattern::ptNoise, TPattern::ptRuns, TPattern::ptGradient})
+                cases.push_back({width, height, b, pattern, (n++ % interlaceEvery) == 0});
+    return cases;
+}
+
 TDecoded DecodeData(std::span<const std::uint8_t> data, int width, int height, bool interlaced,
                     std::uint8_t fill) {
     return DecodeData(*std::make_unique<TLZWDecoder>(), data, width, height, interlaced, fill);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace qm::test {
@@ -15,6 +16,23 @@ enum class TPattern { ptNoise, ptRuns, ptGradient };
 
 // width * height indices below `colors`, reproducible for a given seed.
 std::vector<std::uint8_t> MakePixels(int width, int height, int colors, TPattern pattern, unsigned seed = 1);
+
+// One frame of a table-driven case: size, colour depth, content and interlacing.
+struct TFrameCase {
+    int width;
+    int height;
+    int bits;
+    TPattern pattern;
+    bool interlaced;
+
+    std::vector<std::uint8_t> Pixels() const {
+        return MakePixels(width, height, 1 << bits, pattern, static_cast<unsigned>(width * 31 + height));
+    }
+};
+
+// Every size with every colour depth and pattern; every `interlaceEvery`-th case interlaced.
+std::vector<TFrameCase> FrameCases(std::span<const std::pair<int, int>> sizes, std::span<const int> bits,
+                                   int interlaceEvery);
 
 struct TDecoded {
     std::vector<std::uint8_t> pixels;
