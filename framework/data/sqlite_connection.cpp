@@ -4,6 +4,7 @@
 #include "framework/data/unicode_text.h"
 
 #include <cstring>
+#include <memory>
 #include <sqlite3.h>
 #include <string_view>
 
@@ -28,7 +29,8 @@ int NoCaseCollation(void*, int bytesA, const void* a, int bytesB, const void* b)
     return CompareTextNoCaseUtf8(Utf8(a, bytesA), Utf8(b, bytesB));
 }
 
-// like(pattern, text [, escape]), what `text LIKE pattern [ESCAPE e]` calls.
+// like(pattern, text [, escape]), what `text LIKE pattern [ESCAPE e]` calls. The pattern is
+// taken apart once per statement and kept by the engine while it stays the same.
 void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
@@ -40,7 +42,12 @@ void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
             return sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
         escape = escapeChars.front();
     }
-    sqlite3_result_int(context, MatchLikeUtf8(ValueUtf8(argv[1]), ValueUtf8(argv[0]), escape) ? 1 : 0);
+    const auto* cached = static_cast<const TLikePattern*>(sqlite3_get_auxdata(context, 0));
+    if (cached && cached->Escape() == escape)
+        return sqlite3_result_int(context, cached->Matches(ValueUtf8(argv[1])) ? 1 : 0);
+    auto pattern = std::make_unique<TLikePattern>(ValueUtf8(argv[0]), escape);
+    sqlite3_result_int(context, pattern->Matches(ValueUtf8(argv[1])) ? 1 : 0);
+    sqlite3_set_auxdata(context, 0, pattern.release(), [](void* p) { delete static_cast<TLikePattern*>(p); });
 }
 
 int OpenFlags(TOpenMode mode) {

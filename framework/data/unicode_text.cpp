@@ -10,12 +10,8 @@ namespace qm {
 
 namespace {
 
-enum class TTokenKind { tkAny, tkOne, tkLiteral };
-
-struct TToken {
-    TTokenKind kind;
-    char32_t ch;
-};
+using TToken = TLikePattern::TToken;
+using TTokenKind = TLikePattern::TTokenKind;
 
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -100,20 +96,23 @@ int CompareTextNoCaseUtf8(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+// ASCII letters fold alike under both foldings, so the tokens of either form serve a text of
+// either kind; only a text beyond ASCII has to be converted and folded.
+TLikePattern::TLikePattern(std::string_view pattern, char32_t escape)
+    : escape_(escape), tokens_(Tokenize(Folded(FromUtf8(pattern)), escape ? FoldedChar(escape) : 0)) {}
+
+bool TLikePattern::Matches(std::string_view text) const {
+    if (IsAscii(text))
+        return MatchTokens(text, tokens_, AsciiLower);
+    return MatchTokens(Folded(FromUtf8(text)), tokens_, [](char32_t c) { return c; });
+}
+
 bool MatchLike(QStringView text, QStringView pattern, char32_t escape) {
-    const std::u32string folded = Folded(text);
-    return MatchTokens(folded, Tokenize(Folded(pattern), escape ? FoldedChar(escape) : 0),
-                       [](char32_t c) { return c; });
+    return MatchLikeUtf8(text.toUtf8().toStdString(), pattern.toUtf8().toStdString(), escape);
 }
 
 bool MatchLikeUtf8(std::string_view text, std::string_view pattern, char32_t escape) {
-    if (!IsAscii(text) || !IsAscii(pattern) || escape >= 0x80)
-        return MatchLike(FromUtf8(text), FromUtf8(pattern), escape);
-    std::u32string foldedPattern;
-    for (char c : pattern)
-        foldedPattern.push_back(AsciiLower(c));
-    const char32_t foldedEscape = escape ? AsciiLower(static_cast<char>(escape)) : 0;
-    return MatchTokens(text, Tokenize(foldedPattern, foldedEscape), AsciiLower);
+    return TLikePattern(pattern, escape).Matches(text);
 }
 
 } // namespace qm

@@ -17,4 +17,22 @@ int CompareTextNoCaseUtf8(std::string_view a, std::string_view b);
 bool MatchLike(QStringView text, QStringView pattern, char32_t escape = 0);
 bool MatchLikeUtf8(std::string_view text, std::string_view pattern, char32_t escape = 0);
 
+// A LIKE pattern taken apart once, to be matched against many texts (one per row).
+class TLikePattern {
+public:
+    TLikePattern(std::string_view pattern, char32_t escape);
+    char32_t Escape() const { return escape_; }
+    bool Matches(std::string_view text) const;
+
+    enum class TTokenKind { tkAny, tkOne, tkLiteral };
+    struct TToken {
+        TTokenKind kind;
+        char32_t ch; // case-folded
+    };
+
+private:
+    char32_t escape_;
+    std::vector<TToken> tokens_;
+};
+
 } // namespace qm
