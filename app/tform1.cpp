@@ -115,7 +115,8 @@ const char* const kShowHintProperty = "ShowHint";
 TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     : QMainWindow(parent), data_(std::make_unique<TCatalogueData>(databaseFile)), ui_(SetUpForm(this)),
       timer1_(new QTimer(this)), Browsing(*ui_, *data_, state_), Search(*ui_, *data_, state_, Browsing),
-      IDPopups(*ui_, *data_, state_), EditRules(*ui_, *data_, state_) {
+      IDPopups(*ui_, *data_, state_), EditRules(*ui_, *data_, state_),
+      InputHandling(*ui_, *data_, state_, Browsing) {
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(1);
     LoadImageList();

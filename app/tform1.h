@@ -19,6 +19,7 @@
 #include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"
 #include "catalogue/search.h"
+#include "app/input_handling.h"
 #include "ui_Unit1.h"
 
 #include <QIcon>
@@ -103,6 +104,7 @@ public:
     TSearch Search;
     TIDPopups IDPopups;
     TEditRules EditRules;
+    TInputHandling InputHandling;
 };
 
 } // namespace qm

@@ -1,8 +1,10 @@
 #pragma once
-// TBrowsing: the handler set that runs the Software statement, lays out the grids' columns and
-// fills the name lists of the search mask's combo boxes from the look-up queries.
+// TBrowsing: the handler set of page switching and sort order. It sets up the search mask and the
+// picture pane for the active page, lays out the grids' columns, fills the name lists of the
+// mask's combo boxes from the look-up queries and re-sorts a table by a click on a column title.
 
 #include "catalogue/catalogue_data.h"
+#include "catalogue/catalogue_tables.h"
 #include "catalogue/main_window_state.h"
 
 #include <QObject>
@@ -36,7 +38,34 @@ public:
     void FillCategoryList();
     void FillTypeList();
 
+    // A click on a tab: the page's set-up with the focus on its grid.
+    void TabControlOldChange();
+    // Set up the mask and the page; `focusMask` puts the focus into the mask instead of the grid.
+    // Neither runs the page's query again.
+    void ActivateSoftwareTab(bool focusMask);
+    void ActivateCDTab(bool focusMask);
+    void ActivateCategoryTab(bool focusMask);
+    void ActivateTypeTab(bool focusMask);
+    // The set-up of the page of `table`, which the three above share.
+    void ActivateTableTab(TCatalogueTable table, bool focusMask);
+    // The picture pane and the description memo are usable on the Software page only.
+    void EnablePicturePane();
+    void DisablePicturePane();
+
+    // Re-sorts the Software rows by the clicked column, keeping the mask's filter; the order
+    // option goes off.
+    void DBGridSoftwareOldTitleClick(int column);
+    // Re-sorts a table by ID or Name while its page has no name filter typed.
+    void DBGridCDTitleClick(int column);
+    void DBGridCategoryTitleClick(int column);
+    void DBGridTypeTitleClick(int column);
+    // Back to the mask's rows in ID order, unless the option is already on.
+    void OptionsOrderTableExecute();
+
 private:
+    void TableTitleClick(TCatalogueTable table, int column);
+    void SetOrderOptionEnabled(bool enabled);
+
     Ui::TForm1& ui_;
     TCatalogueData& data_;
     TMainWindowState& state_;
