@@ -6,25 +6,29 @@
 #include "tests/app/app_test_support.h"
 
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace qm {
 namespace {
 
+// The throwing handler hangs on the window's own timer, so the exception leaves through the event
+// loop as any handler's would (QtWidgets frames are built without unwinding clean-ups, so a throw
+// through a widget's own event code would leak what those frames hold).
 TEST(ApplicationExceptions, AThrowingHandlerIsReportedAndTheWindowGoesOnWorking) {
     test::TShownForm shown;
     TForm1& form = shown.Form();
-    int clicks = 0;
-    QObject::connect(form.Ui().ButtonRemove, &QPushButton::clicked, [&clicks] {
-        ++clicks;
+    int ticks = 0;
+    QObject::connect(form.Timer1(), &QTimer::timeout, &form, [&ticks] {
+        ++ticks;
         throw EDatabaseError("no such column: Pathh");
     });
     test::TMessageBoxCatcher catcher;
-    QTest::mouseClick(form.Ui().ButtonRemove, Qt::LeftButton);
-    QTest::mouseClick(form.Ui().ButtonRemove, Qt::LeftButton);
-    EXPECT_EQ(clicks, 2);
+    form.resize(form.width() + 10, form.height());
+    QTRY_COMPARE(catcher.Texts().size(), 1);
+    form.resize(form.width() + 10, form.height());
+    QTRY_COMPARE(catcher.Texts().size(), 2);
+    EXPECT_EQ(ticks, 2);
     EXPECT_EQ(catcher.Texts(), (QStringList{"no such column: Pathh", "no such column: Pathh"}));
 
     // The rest of the window still answers.

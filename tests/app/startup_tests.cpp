@@ -64,7 +64,12 @@ QByteArray JetFileHeader() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Startup, StartupOnAFileThatIsNoCatalogue,
-                         ::testing::Values(NoiseBytes(), JetFileHeader(), QByteArray("a text file\n")));
+                         ::testing::Values(NoiseBytes(), JetFileHeader(), QByteArray("a text file\n")),
+                         [](const ::testing::TestParamInfo<QByteArray>& info) {
+                             return std::string(info.index == 0   ? "RandomBytes"
+                                                : info.index == 1 ? "JetDatabase"
+                                                                  : "TextFile");
+                         });
 
 TEST(Startup, AMissingCatalogueIsCreatedAndTheLoopEndsWithZeroWhenTheWindowCloses) {
     test::TTempCatalogue catalogue;
