@@ -3,6 +3,7 @@
 #include "gif/codec/subblock_writer.h"
 #include "tests/gif/codec/code_packer.h"
 #include "tests/gif/codec/codec_test_util.h"
+#include "tests/gif/codec/gif_peer.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>
@@ -106,6 +107,9 @@ TEST(RLEEncoder, LongRunsUseGrowingStrings) {
     std::vector<std::uint8_t> pixels(1000, 3);
     const auto data = EncodeData<TRLEEncoder>(pixels, 1000, 1, false, 2);
     EXPECT_EQ(DecodeData(data, 1000, 1).pixels, pixels);
+    const auto giflib = GiflibDecode(MakeGifFile(1000, 1, false, 2, data));
+    ASSERT_TRUE(giflib.has_value());
+    EXPECT_EQ(giflib->pixels, pixels);
     // Strings of 1, 2, 3, ... pixels: about sqrt(2 * 1000) codes rather than 1000.
     EXPECT_LT(UnpackCodes(data).size(), 100u);
 }
