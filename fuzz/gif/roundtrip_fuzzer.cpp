@@ -75,8 +75,8 @@ void RoundTrip(const TFrame& f, qm::TLZWDecoder& decoder) {
 void DecodeRaw(std::span<const std::uint8_t> data, qm::TLZWDecoder& decoder) {
     std::vector<std::uint8_t> pixels(160 * 120);
     qm::TGIFMemorySource memory(data);
-    const auto result =
-        decoder.Decode({pixels, 160, 120, (data.size() & 1) != 0, 0}, std::ref(memory), [](qm::TLZWWarning) {});
+    const auto result = decoder.Decode({pixels, 160, 120, (data.size() & 1) != 0, 0}, std::ref(memory),
+                                       [](qm::TLZWWarning) {});
     if (result.pixels > pixels.size() || memory.consumed() > data.size())
         std::abort();
 }
