@@ -1,4 +1,4 @@
-// The Software search of the main window on a catalogue of 1,000,000 entries, side by side with
+// The Software search of the main window on the shared catalogue of 1,000,000 entries, side by side with
 // SQLite alone stepping through the same statement: a search with a name and a keywords text
 // (Enter to exact row count and the first screen of rows), a title-click re-sort on each of the
 // five Software columns, and the time per keystroke of typing a CD name into ComboCD.
@@ -8,13 +8,12 @@
 // program's own connection (Unicode NOCASE and LIKE); it prepares the statement the window ran,
 // steps through every row and reads the shown columns of the first screen. Wall-clock medians.
 #include "app/tform1.h"
-#include "catalogue/catalogue_schema.h"
+#include "bench/catalogue/million_catalogue.h"
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/statusbar.h"
 #include "framework/data/sqlite_connection.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QHeaderView>
 #include <QTest>
 #include <algorithm>
@@ -31,15 +30,8 @@ std::unique_ptr<TForm1>& FormHolder();
 
 namespace {
 
-constexpr int kRows = 1'000'000;
 constexpr int kScreenRows = 30;
 constexpr int kCDs = 200;
-
-const std::array<const char*, 40> kWords{
-    "chess",  "board",  "game",   "tool",    "editor", "music", "paint",  "archive",  "disk",   "network",
-    "office", "viewer", "player", "backup",  "zip",    "cards", "puzzle", "racing",   "space",  "shooter",
-    "font",   "icon",   "clock",  "weather", "mail",   "news",  "chat",   "compiler", "debug",  "sound",
-    "video",  "photo",  "print",  "scan",    "tax",    "bank",  "map",    "travel",   "recipe", "garden"};
 
 using TSqlite = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
 
@@ -49,71 +41,21 @@ TSqlite OpenPlain(const QString& file, int flags) {
     return TSqlite(db, &sqlite3_close);
 }
 
-int SoftwareRows(const QString& file) {
-    if (!QFile::exists(file))
-        return 0;
-    TSqlite db = OpenPlain(file, SQLITE_OPEN_READONLY);
-    sqlite3_stmt* stmt = nullptr;
-    int count = 0;
-    if (sqlite3_prepare_v2(db.get(), "SELECT COUNT(*) FROM SOFTWARE", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        count = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    return count;
-}
-
-void Fill(const QString& file) {
-    TSqlite db = OpenPlain(file, SQLITE_OPEN_READWRITE);
-    sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
-    for (int cd = 1; cd <= kCDs; ++cd)
-        sqlite3_exec(db.get(),
-                     QString("INSERT INTO CD (Name) VALUES ('Disc %1')").arg(cd).toUtf8().constData(),
-                     nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db.get(),
-                       "INSERT INTO SOFTWARE (Name, CDID, CategoryID, TypeID, Keywords, Description) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
-                       -1, &insert, nullptr);
-    std::uint32_t seed = 2024;
-    const auto next = [&seed](std::uint32_t range) {
-        seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) % range;
-    };
-    const auto word = [&] { return QString::fromLatin1(kWords[next(kWords.size())]); };
-    for (int row = 0; row < kRows; ++row) {
-        const QByteArray name = (word() + ' ' + word() + ' ' + QString::number(next(1000))).toUtf8();
-        const QByteArray keywords = (word() + ", " + word() + ", " + word()).toUtf8();
-        const QByteArray description = (word() + ' ' + word() + ' ' + word() + ' ' + word()).toUtf8();
-        sqlite3_bind_text(insert, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 2, static_cast<int>(1 + next(kCDs)));
-        sqlite3_bind_int(insert, 3, static_cast<int>(1 + next(20)));
-        sqlite3_bind_int(insert, 4, static_cast<int>(1 + next(10)));
-        sqlite3_bind_text(insert, 5, keywords.constData(), static_cast<int>(keywords.size()),
-                          SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 6, description.constData(), static_cast<int>(description.size()),
-                          SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
-}
-
-// The catalogue is made once and kept in the temporary folder for later runs.
+// The shared benchmark catalogue, with CD names for the combo box to find (added once).
 QString Catalogue() {
-    const QString dir = QDir::temp().filePath(QStringLiteral("qm_bench_search_%1").arg(kRows));
-    const QString file = QDir(dir).filePath(QStringLiteral("swdb.mdb"));
-    if (SoftwareRows(file) != kRows) {
-        QDir(dir).removeRecursively();
-        QDir().mkpath(dir);
-        PrepareCatalogueFile(file);
-        Fill(file);
-    }
+    const QString file = bench::MillionCatalogue();
+    const TSqlite db = OpenPlain(file, SQLITE_OPEN_READWRITE);
+    sqlite3_exec(
+        db.get(),
+        QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO CD (Name) SELECT 'Disc ' || i FROM n WHERE NOT EXISTS (SELECT 1 FROM CD)")
+            .arg(kCDs)
+            .toUtf8()
+            .constData(),
+        nullptr, nullptr, nullptr);
     return file;
 }
 
-// One main window over the big catalogue for the whole run, shown offscreen; released by main
-// while the application object still lives.
 } // namespace
 
 std::unique_ptr<TForm1>& FormHolder() {
