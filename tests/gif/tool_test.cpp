@@ -1,28 +1,22 @@
 // The quillmere-gif front end: its lines, exit codes and messages, run as users run it.
 #include "tests/gif/gif_builder.h"
 #include "tests/gif/gif_test_util.h"
+#include "tests/support/tool_run.h"
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace qm {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using test::ToolRun;
 
 ToolRun RunTool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(QM_GIF_TOOL), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const ToolRun run = test::RunProgram(QStringLiteral(QM_GIF_TOOL), arguments);
+    EXPECT_NE(run.exitCode, -1) << "quillmere-gif did not finish";
+    return run;
 }
 
 struct ToolFixture : testing::Test {
