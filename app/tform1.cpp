@@ -3,6 +3,7 @@
 #include "app/anchors.h"
 #include "app/help_viewer.h"
 #include "catalogue/software_query.h"
+#include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/dbmemo.h"
 #include "framework/controls/dbnavigator.h"
@@ -131,7 +132,7 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     InstallAnchors(this);
     ui_->Splitter1->setStretchFactor(0, 0);
     ui_->Splitter1->setStretchFactor(1, 1);
-    connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(timer1_, &QTimer::timeout, this, Guarded(this, &TForm1::Timer1Timer));
 
     resize(minimumSize());
     if (const QScreen* screen = this->screen())
@@ -196,15 +197,18 @@ void TForm1::RouteMenuItems() {
 }
 
 void TForm1::ConnectActions() {
-    connect(ui_->FileExit, &QAction::triggered, this, &TForm1::FileExitExecute);
-    connect(ui_->OptionsPopups, &QAction::triggered, this, &TForm1::OptionsPopupsExecute);
-    connect(ui_->OptionsConfirmations, &QAction::triggered, this, &TForm1::OptionsConfirmationsExecute);
-    connect(ui_->OptionsShowHints, &QAction::triggered, this, &TForm1::OptionsShowHintsExecute);
+    connect(ui_->FileExit, &QAction::triggered, this, Guarded(this, &TForm1::FileExitExecute));
+    connect(ui_->OptionsPopups, &QAction::triggered, this, Guarded(this, &TForm1::OptionsPopupsExecute));
+    connect(ui_->OptionsConfirmations, &QAction::triggered, this,
+            Guarded(this, &TForm1::OptionsConfirmationsExecute));
+    connect(ui_->OptionsShowHints, &QAction::triggered, this,
+            Guarded(this, &TForm1::OptionsShowHintsExecute));
     connect(ui_->OptionsEnableMultipleselect, &QAction::triggered, this,
-            &TForm1::OptionsEnableMultipleselectExecute);
+            Guarded(this, &TForm1::OptionsEnableMultipleselectExecute));
     connect(ui_->OptionsWordWrapDescription, &QAction::triggered, this,
-            &TForm1::OptionsWordWrapDescriptionExecute);
-    connect(ui_->HelpQuillmereHelp, &QAction::triggered, this, &TForm1::HelpQuillmereHelpExecute);
+            Guarded(this, &TForm1::OptionsWordWrapDescriptionExecute));
+    connect(ui_->HelpQuillmereHelp, &QAction::triggered, this,
+            Guarded(this, &TForm1::HelpQuillmereHelpExecute));
 }
 
 void TForm1::BindDataControls() {

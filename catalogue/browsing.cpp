@@ -4,6 +4,7 @@
 #include "catalogue/column_layout.h"
 #include "catalogue/search.h"
 #include "catalogue/table_pages.h"
+#include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/dbmemo.h"
 #include "framework/controls/statusbar.h"
@@ -64,12 +65,16 @@ void SetUsable(QWidget& field, bool usable) {
 
 TBrowsing::TBrowsing(Ui::TForm1& ui, TCatalogueData& data, TMainWindowState& state)
     : ui_(ui), data_(data), state_(state) {
-    connect(ui_.TabControl, &QTabWidget::currentChanged, this, &TBrowsing::TabControlOldChange);
-    connect(ui_.DBGridSoftware, &TDBGrid::TitleClick, this, &TBrowsing::DBGridSoftwareOldTitleClick);
-    connect(ui_.DBGridCD, &TDBGrid::TitleClick, this, &TBrowsing::DBGridCDTitleClick);
-    connect(ui_.DBGridCategory, &TDBGrid::TitleClick, this, &TBrowsing::DBGridCategoryTitleClick);
-    connect(ui_.DBGridType, &TDBGrid::TitleClick, this, &TBrowsing::DBGridTypeTitleClick);
-    connect(ui_.OptionsOrderTable, &QAction::triggered, this, &TBrowsing::OptionsOrderTableExecute);
+    connect(ui_.TabControl, &QTabWidget::currentChanged, this,
+            Guarded(this, &TBrowsing::TabControlOldChange));
+    connect(ui_.DBGridSoftware, &TDBGrid::TitleClick, this,
+            Guarded(this, &TBrowsing::DBGridSoftwareOldTitleClick));
+    connect(ui_.DBGridCD, &TDBGrid::TitleClick, this, Guarded(this, &TBrowsing::DBGridCDTitleClick));
+    connect(ui_.DBGridCategory, &TDBGrid::TitleClick, this,
+            Guarded(this, &TBrowsing::DBGridCategoryTitleClick));
+    connect(ui_.DBGridType, &TDBGrid::TitleClick, this, Guarded(this, &TBrowsing::DBGridTypeTitleClick));
+    connect(ui_.OptionsOrderTable, &QAction::triggered, this,
+            Guarded(this, &TBrowsing::OptionsOrderTableExecute));
 }
 
 void TBrowsing::RunSoftwareQuery(const QString& statement) {

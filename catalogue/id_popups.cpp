@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_statements.h"
 #include "catalogue/catalogue_tables.h"
+#include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
 #include "ui_Unit1.h"
 
@@ -10,7 +11,8 @@
 namespace qm {
 
 TIDPopups::TIDPopups(Ui::TForm1& ui, TCatalogueData& data, TMainWindowState&) : ui_(ui), data_(data) {
-    connect(ui_.DBGridSoftware, &TDBGrid::CellClick, this, &TIDPopups::DBGridSoftwareOldCellClick);
+    connect(ui_.DBGridSoftware, &TDBGrid::CellClick, this,
+            Guarded(this, &TIDPopups::DBGridSoftwareOldCellClick));
 }
 
 void TIDPopups::DBGridSoftwareOldCellClick(int column) {

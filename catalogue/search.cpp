@@ -3,6 +3,7 @@
 #include "catalogue/browsing.h"
 #include "catalogue/catalogue_statements.h"
 #include "catalogue/table_pages.h"
+#include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/dbmemo.h"
 #include "ui_Unit1.h"
@@ -30,7 +31,8 @@ TSearch::TSearch(Ui::TForm1& ui, TCatalogueData& data, TMainWindowState& state, 
     ConnectCombo(TCatalogueTable::ctCD, &TSearch::ComboCDChange);
     ConnectCombo(TCatalogueTable::ctCategory, &TSearch::ComboCategoryChange);
     ConnectCombo(TCatalogueTable::ctType, &TSearch::ComboTypeChange);
-    connect(ui_.OptionsClearSearchmask, &QAction::triggered, this, &TSearch::OptionsClearSearchmaskExecute);
+    connect(ui_.OptionsClearSearchmask, &QAction::triggered, this,
+            Guarded(this, &TSearch::OptionsClearSearchmaskExecute));
 }
 
 // Only what the user does is a change: texts the program puts back or clears run nothing. Each
@@ -38,20 +40,22 @@ TSearch::TSearch(Ui::TForm1& ui, TCatalogueData& data, TMainWindowState& state, 
 void TSearch::ConnectCombo(TCatalogueTable table, void (TSearch::*handler)()) {
     QComboBox* combo = ui_.*TablePage(table).combo;
     combo->setCompleter(nullptr);
-    connect(combo->lineEdit(), &QLineEdit::textEdited, this, handler);
-    connect(combo, &QComboBox::textActivated, this, handler);
+    connect(combo->lineEdit(), &QLineEdit::textEdited, this, Guarded(this, handler));
+    connect(combo, &QComboBox::textActivated, this, Guarded(this, handler));
 }
 
 bool TSearch::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         const QChar key = text.size() == 1 ? text.front() : QChar();
-        if (watched == ui_.EditSearch)
-            EditSearchKeyPress(key);
-        else if (watched == ui_.EditKeywords)
-            EditKeywordsKeyPress(key);
-        else if (watched == ui_.EditDescription)
-            EditDescriptionKeyPress(key);
+        RunGuarded([&] {
+            if (watched == ui_.EditSearch)
+                EditSearchKeyPress(key);
+            else if (watched == ui_.EditKeywords)
+                EditKeywordsKeyPress(key);
+            else if (watched == ui_.EditDescription)
+                EditDescriptionKeyPress(key);
+        });
     }
     return QObject::eventFilter(watched, event); // the field still gets the key
 }

@@ -9,13 +9,26 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quillmere"));
 }
 
+namespace {
+
+// The message of the exception being handled; call it from a catch.
+QString CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("An unexpected error occurred.");
+    }
+}
+
+} // namespace
+
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        ShowException(QString::fromUtf8(e.what()));
     } catch (...) {
-        ShowException(QStringLiteral("An unexpected error occurred."));
+        ShowException(CurrentExceptionText());
     }
     return false;
 }
@@ -24,6 +37,13 @@ void TApplication::ShowException(const QString& message) {
     QMessageBox box(QMessageBox::Critical, applicationName(), message, QMessageBox::Ok, activeWindow());
     box.setObjectName(QStringLiteral("ExceptionBox"));
     box.exec();
+}
+
+void ReportHandlerException() {
+    auto* application = qobject_cast<TApplication*>(QCoreApplication::instance());
+    if (application == nullptr)
+        throw;
+    application->ShowException(CurrentExceptionText());
 }
 
 } // namespace qm

@@ -18,4 +18,25 @@ public:
     void ShowException(const QString& message);
 };
 
+// Shows the exception being handled in the standard box when a TApplication runs; anywhere else
+// (a test of one layer on a plain QApplication) it goes on to the caller. Call it from a catch.
+void ReportHandlerException();
+
+// Runs a handler so that an exception it raises is reported right there instead of unwinding
+// through the toolkit's widget code, which is built without clean-ups and would leak or be left
+// half-way (a header still pressed, a button still down).
+template <typename Handler> void RunGuarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (...) {
+        ReportHandlerException();
+    }
+}
+
+// A slot for a widget signal that runs `handler` on `receiver` through RunGuarded.
+template <typename Receiver, typename... Args>
+auto Guarded(Receiver* receiver, void (Receiver::*handler)(Args...)) {
+    return [receiver, handler](Args... args) { RunGuarded([&] { (receiver->*handler)(args...); }); };
+}
+
 } // namespace qm

@@ -1,5 +1,6 @@
 #include "framework/controls/dbnavigator.h"
 
+#include "framework/controls/application.h"
 #include "framework/controls/confirmation.h"
 
 #include <QHBoxLayout>
@@ -40,7 +41,7 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent) {
         button->setToolTip(QLatin1String(kButtons[i].hint));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         const auto which = static_cast<TNavigateBtn>(i);
-        connect(button, &QToolButton::clicked, this, [this, which] { BtnClick(which); });
+        connect(button, &QToolButton::clicked, this, [this, which] { RunGuarded([&] { BtnClick(which); }); });
         layout->addWidget(button);
         buttons_[i] = button;
     }
