@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/info_dialog.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "framework/controls/application.h"
@@ -37,7 +38,12 @@ int RunQuillmere(int argc, char** argv) {
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
     try {
+        // The windows in their order of creation: the main window, the About dialog (its plasma
+        // runs from here on), the picture viewer. The dialogs stay hidden until used.
         TForm1 form(databaseFile);
+        TInfo info;
+        form.SetAboutDialog(&info);
+        // Form2, the picture viewer, is created here.
         if (instance != nullptr) {
             QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
             instance->Listen();
