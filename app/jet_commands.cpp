@@ -103,8 +103,12 @@ int RunJetChildCommand(const QString& command, const QStringList& arguments) {
             std::printf("count\t%s\t%lld\n", CatalogueTables()[t].name.toUtf8().constData(),
                         static_cast<long long>(counts[t]));
         return kExitOk;
-    } catch (const std::exception& error) {
+    } catch (const EJetError& error) {
         Say("error", QString::fromUtf8(error.what()));
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        Say("error", QStringLiteral("The Jet database '%1' cannot be converted: %2")
+                         .arg(arguments.value(0), QString::fromUtf8(error.what())));
         return kExitFailed;
     }
 }
