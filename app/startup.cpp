@@ -34,10 +34,15 @@ int RunQuillmere(int argc, char** argv) {
         return 0;
     }
     TApplication application(argc, argv);
+    NameApplication(application);
     if (!OfferJetConversion(application, kDatabaseFile, QCoreApplication::applicationFilePath()))
         return 0;
     ArmCatalogueBackup(kDatabaseFile);
     return RunMainWindow(application, &instance, kDatabaseFile);
+}
+
+void NameApplication(TApplication& application) {
+    application.setApplicationName(QStringLiteral("Quillmere"));
 }
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
