@@ -13,24 +13,19 @@ namespace qm {
 namespace {
 
 std::optional<qint64> WholeNumber(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Long:
-    case QMetaType::Short:
-        return value.toLongLong();
-    case QMetaType::Double:
-    case QMetaType::Float: {
+    const int type = value.typeId();
+    if (type == QMetaType::Double || type == QMetaType::Float) {
         const double number = value.toDouble();
         if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 9.0e15)
             return static_cast<qint64>(number);
         return std::nullopt;
     }
-    default:
+    // A text is no number even when it reads like one: the reader of the file decides that.
+    if (type == QMetaType::QString || type == QMetaType::QByteArray)
         return std::nullopt;
-    }
+    bool number = false;
+    const qlonglong whole = value.toLongLong(&number);
+    return number ? std::optional<qint64>(whole) : std::nullopt;
 }
 
 QString ShortText(const QVariant& value) {
