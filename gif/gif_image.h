@@ -53,8 +53,13 @@ public:
     void SetHeight(int value) override { SetScreenExtent(value, false); }
     bool Equals(const TGraphic& other) const { return &other == this; }
 
+    // Reads with ReadSettings; LoadFromFile and the picture system come here too.
     void LoadFromStream(QIODevice& stream) override;
+    // Reads with `settings`, which stay the image's ReadSettings.
+    void LoadFromStream(QIODevice& stream, const TGIFReadSettings& settings);
     void SaveToStream(QIODevice& stream) override;
+    // The limits and tolerance of the reader.
+    TGIFReadSettings ReadSettings;
 
     TGIFVersion Version() const;
     int ColorResolution() const;
@@ -98,6 +103,7 @@ public:
     TGIFImageList& Images() { return *images_; }
     const TGIFImageList& Images() const { return *images_; }
 
+    // Hands a soft problem to OnWarning; while a strict load runs, raises it as a GIFException.
     virtual void Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message);
     TGIFWarning OnWarning;
 
@@ -117,6 +123,7 @@ private:
     int reductionBits_ = 8;
     std::optional<QImage> bitmap_;
     std::optional<TPalette> palette_;
+    bool loading_ = false;
 };
 
 } // namespace qm
