@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
+#include "app/catalogue_backup.h"
 #include "app/info_dialog.h"
+#include "app/jet_startup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "framework/controls/application.h"
@@ -34,6 +36,9 @@ int RunQuillmere(int argc, char** argv) {
     }
     TApplication application(argc, argv);
     NameApplication(application);
+    if (!OfferJetConversion(application, kDatabaseFile, QCoreApplication::applicationFilePath()))
+        return 0;
+    ArmCatalogueBackup(kDatabaseFile);
     return RunMainWindow(application, &instance, kDatabaseFile);
 }
 
@@ -46,6 +51,7 @@ int RunMainWindow(TApplication& application, TSingleInstance* instance, const QS
         // The windows in their order of creation: the main window, the About dialog (its plasma
         // runs from here on), the picture viewer. The dialogs stay hidden until used.
         TForm1 form(databaseFile);
+        ShowCatalogueFile(form, databaseFile);
         TInfo info;
         form.SetAboutDialog(&info);
         // Form2, the picture viewer, is created here.
