@@ -1,4 +1,4 @@
-#include "colour/colormap.h"
+#include "gif/gif_color_map.h"
 
 #include "framework/core/stream.h"
 #include "gif/gif_exception.h"
