@@ -32,7 +32,12 @@ int RunQuillmere(int argc, char** argv) {
         return 0;
     }
     TApplication application(argc, argv);
+    NameApplication(application);
     return RunMainWindow(application, &instance, kDatabaseFile);
+}
+
+void NameApplication(TApplication& application) {
+    application.setApplicationName(QStringLiteral("Quillmere"));
 }
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
