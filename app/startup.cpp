@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/catalogue_backup.h"
+#include "app/jet_startup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "framework/controls/application.h"
@@ -33,6 +35,9 @@ int RunQuillmere(int argc, char** argv) {
     }
     TApplication application(argc, argv);
     NameApplication(application);
+    if (!OfferJetConversion(application, kDatabaseFile, QCoreApplication::applicationFilePath()))
+        return 0;
+    ArmCatalogueBackup(kDatabaseFile);
     return RunMainWindow(application, &instance, kDatabaseFile);
 }
 
@@ -43,6 +48,7 @@ void NameApplication(TApplication& application) {
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
     try {
         TForm1 form(databaseFile);
+        ShowCatalogueFile(form, databaseFile);
         if (instance != nullptr) {
             QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
             instance->Listen();
