@@ -3,6 +3,8 @@
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "framework/controls/application.h"
+#include "gif/gif_graphic_binding.h"
+#include "pictures/tform2.h"
 
 #include <cstdio>
 #include <exception>
@@ -37,7 +39,10 @@ int RunQuillmere(int argc, char** argv) {
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
     try {
+        InitializeGIFImage();
         TForm1 form(databaseFile);
+        TForm2 form2;
+        form.Pictures.SetViewer(&form2);
         if (instance != nullptr) {
             QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
             instance->Listen();

@@ -117,7 +117,7 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     : QMainWindow(parent), data_(std::make_unique<TCatalogueData>(databaseFile)), ui_(SetUpForm(this)),
       timer1_(new QTimer(this)), Browsing(*ui_, *data_, state_), Search(*ui_, *data_, state_, Browsing),
       IDPopups(*ui_, *data_, state_), EditRules(*ui_, *data_, state_),
-      InputHandling(*ui_, *data_, state_, Browsing) {
+      InputHandling(*ui_, *data_, state_, Browsing), Pictures(*ui_, data_->ADOQuerySoftware, *this) {
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(1);
     LoadImageList();
@@ -244,6 +244,7 @@ void TForm1::FormShow() {
     Browsing.RefreshLookupLists(true);
     Browsing.RunSoftwareQuery(QString::fromLatin1(kAllSoftwareStatement));
     ui_->StatusBar1->SetPanelText(0, QString::number(data_->ADOQuerySoftware.RecordCount()));
+    Pictures.ShowStartupPicture();
 }
 
 void TForm1::FormClose() {

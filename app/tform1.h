@@ -13,13 +13,14 @@
 // TMainWindowState (catalogue/main_window_state.h), owned here as State; SaveDescription below
 // writes the memo through qm::SaveDescription of the same header, which the handler sets call too.
 
+#include "app/input_handling.h"
 #include "catalogue/browsing.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/edit_rules.h"
 #include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"
 #include "catalogue/search.h"
-#include "app/input_handling.h"
+#include "pictures/picture_pane.h"
 #include "ui_Unit1.h"
 
 #include <QIcon>
@@ -105,6 +106,7 @@ public:
     TIDPopups IDPopups;
     TEditRules EditRules;
     TInputHandling InputHandling;
+    TPicturePane Pictures;
 };
 
 } // namespace qm

@@ -91,6 +91,14 @@ public:
     TGIFImageList& Images() { return *images_; }
     const TGIFImageList& Images() const { return *images_; }
 
+    // Another GIF image's frames and settings, or any other graphic as one frame.
+    void Assign(const TPersistent& source) override;
+    // The GIF stream under CF_GIF (and the frame's picture as an image once rendering exists).
+    void SaveToClipboardFormat(QMimeData& data) override;
+    // CF_GIF, or an image that becomes one frame; anything else raises "Unsupported clipboard
+    // format".
+    void LoadFromClipboardFormat(const QMimeData& data, const QString& format) override;
+
     virtual void Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message);
     TGIFWarning OnWarning;
 
@@ -102,6 +110,7 @@ public:
 
 private:
     void SetScreenExtent(int value, bool horizontal);
+    void AssignImage(const TGIFImage& source);
 
     std::unique_ptr<TGIFHeader> header_;
     std::unique_ptr<TGIFImageList> images_;

@@ -25,6 +25,8 @@ struct TImageDescriptor {
     std::uint8_t PackedFields = 0; // bit 7 table, 6 interlaced, 5 sort, 3-4 reserved, 0-2 table size
 };
 
+class TBitmap;
+class TGraphic;
 class TGIFGraphicControlExtension;
 
 class TGIFSubImage : public TGIFItem {
@@ -81,6 +83,10 @@ public:
     void FreeMask();
     void FreePalette();
 
+    // Another frame, a bitmap (reduced to a palette unless it has one), a picture or any other
+    // graphic drawn into a bitmap first. An unsupported source raises EConvertError.
+    void Assign(const TPersistent& source) override;
+
     void SaveToStream(QIODevice& stream) override;
     void LoadFromStream(QIODevice& stream) override;
     // Decodes the LZW data that follows the descriptor (and local colour table) into the pixels.
@@ -89,6 +95,13 @@ public:
     void Compress(QIODevice& stream);
 
 private:
+    void AssignFrame(const TGIFSubImage& source);
+    void AssignBitmap(const TBitmap& source);
+    void AssignGraphic(const TGraphic& source);
+    // Reads the rows of an indexed or 24-bit bitmap into the pixels and the local colour map.
+    void ImportRows(TBitmap& bitmap);
+    // Pixels whose mask byte is non-zero become a new transparent entry (see the .cpp).
+    void ApplyMask(const std::vector<std::uint8_t>& mask);
     void AllocatePixels(std::uint8_t fill);
     void PreparePackedFields();
 
