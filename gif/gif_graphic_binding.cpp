@@ -158,6 +158,14 @@ void TGIFImage::AssignImage(const TGIFImage& source) {
     OnWarning = ownWarning;
 }
 
+void TGIFImage::WriteData(QIODevice& stream) {
+    if (GIFImageOptimizeOnStream)
+        Optimize({TGIFOptimizeOption::ooCrop, TGIFOptimizeOption::ooMerge, TGIFOptimizeOption::ooCleanup,
+                  TGIFOptimizeOption::ooColorMap, TGIFOptimizeOption::ooReduceColors},
+                 TColorReduction::rmNone, TDitherMode::dmNearest, 8);
+    TGraphic::WriteData(stream);
+}
+
 void TGIFImage::SaveToClipboardFormat(QMimeData& data) {
     if (GetEmpty())
         return;

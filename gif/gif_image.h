@@ -105,6 +105,9 @@ public:
 
     // Another GIF image's frames and settings, or any other graphic as one frame.
     void Assign(const TPersistent& source) override;
+    // A form description's copy: optimized first (all five steps, no colour reduction) when
+    // GIFImageOptimizeOnStream is set, then the GIF stream.
+    void WriteData(QIODevice& stream) override;
     // The GIF stream under CF_GIF (and the frame's picture as an image once rendering exists).
     void SaveToClipboardFormat(QMimeData& data) override;
     // CF_GIF, or an image that becomes one frame; anything else raises "Unsupported clipboard

@@ -24,6 +24,19 @@ namespace {
 
 const QString kPathField = QStringLiteral("Path");
 
+// The display boxes and their handlers.
+struct TBoxHandler {
+    QCheckBox* Ui::TForm1::*box;
+    void (TPicturePane::*handler)();
+};
+
+const TBoxHandler kBoxHandlers[] = {
+    {&Ui::TForm1::CheckBoxStretch, &TPicturePane::CheckBoxStretchClick},
+    {&Ui::TForm1::CheckBoxCenter, &TPicturePane::CheckBoxCenterClick},
+    {&Ui::TForm1::CheckBoxAutosize, &TPicturePane::CheckBoxAutosizeClick},
+    {&Ui::TForm1::CheckBoxDisable, &TPicturePane::CheckBoxDisableClick},
+};
+
 bool FileExists(const QString& path) {
     return QFileInfo(path).isFile();
 }
@@ -39,13 +52,8 @@ TPicturePane::TPicturePane(Ui::TForm1& ui, TQuery& software, QWidget& window)
     connect(ui_.ButtonAddPicture, &QPushButton::clicked, this,
             Guarded(this, &TPicturePane::ButtonAddPictureClick));
     connect(ui_.ButtonRemove, &QPushButton::clicked, this, Guarded(this, &TPicturePane::ButtonRemoveClick));
-    connect(ui_.CheckBoxStretch, &QCheckBox::toggled, this,
-            Guarded(this, &TPicturePane::CheckBoxStretchClick));
-    connect(ui_.CheckBoxCenter, &QCheckBox::toggled, this, Guarded(this, &TPicturePane::CheckBoxCenterClick));
-    connect(ui_.CheckBoxAutosize, &QCheckBox::toggled, this,
-            Guarded(this, &TPicturePane::CheckBoxAutosizeClick));
-    connect(ui_.CheckBoxDisable, &QCheckBox::toggled, this,
-            Guarded(this, &TPicturePane::CheckBoxDisableClick));
+    for (const auto& [box, handler] : kBoxHandlers)
+        connect(ui_.*box, &QCheckBox::toggled, this, Guarded(this, handler));
     connect(ui_.Image1, &TImage::clicked, this, Guarded(this, &TPicturePane::Image1Click));
     // An auto-sized picture larger than the box makes the box scroll.
     ui_.Image1->installEventFilter(this);

@@ -220,6 +220,36 @@ TEST_F(GIFBinding, AnotherGIFImageIsCopiedWithFramesDelaysAndExtensionsButNotThe
     EXPECT_EQ(SaveGif(copy), SaveGif(*source->image));
 }
 
+TEST_F(GIFBinding, FormDataIsTheClassNameThenTheStreamOptimizedOnlyWhenAskedTo) {
+    const QByteArray bytes = GifBytes().header(4, 1, 256).frame(4, 1, {0, 1, 0, 1}, 8).trailer().data();
+    TPicture picture;
+    picture.SetGraphic(std::move(LoadGif(bytes)->image));
+    const auto written = [&] {
+        QBuffer stream;
+        stream.open(QIODevice::WriteOnly);
+        picture.WriteData(stream);
+        return stream.data();
+    };
+    const QByteArray plain = written();
+    EXPECT_EQ(plain, QByteArray("\x09TGIFImage") + SaveGif(dynamic_cast<TGIFImage&>(*picture.Graphic())));
+    GIFImageOptimizeOnStream = true;
+    const QByteArray optimized = written();
+    GIFImageOptimizeOnStream = false;
+    EXPECT_LT(optimized.size(), plain.size()); // the 254 unused colours are gone
+
+    QBuffer stream;
+    stream.setData(optimized);
+    stream.open(QIODevice::ReadOnly);
+    TPicture back;
+    back.ReadData(stream);
+    auto& image = dynamic_cast<TGIFImage&>(*back.Graphic());
+    TGIFSubImage& frame = *image.Images().Items(0);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(frame.GetActiveColorMap()[frame.GetPixel(x, 0)],
+                  (TGIFColor{static_cast<std::uint8_t>(x % 2), static_cast<std::uint8_t>(x % 2),
+                             static_cast<std::uint8_t>(x % 2)}));
+}
+
 TEST_F(GIFBinding, ClipboardCarriesTheGIFStreamAndRefusesOtherFormats) {
     auto source = LoadGif(GifBytes().header(3, 1, 4).frame(3, 1, {0, 1, 2}).trailer().data());
     QMimeData data;
