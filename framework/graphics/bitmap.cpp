@@ -167,7 +167,7 @@ void TBitmap::SetPalette(const TPalette& palette) {
 
 void TBitmap::CheckRow(int row) const {
     if (row < 0 || row >= image_.height())
-        throw EInvalidGraphicOperation("Scan line index out of range");
+        throw EInvalidGraphicOperation(sScanLineRange);
 }
 
 std::uint8_t* TBitmap::ScanLine(int row) {
@@ -203,7 +203,7 @@ void TBitmap::LoadFromStream(QIODevice& stream) {
     reader.setAllocationLimit(static_cast<int>(kMaxDecodedBytes >> 20));
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        throw EInvalidGraphic("Bitmap image is not valid");
+        throw EInvalidGraphic(sInvalidBitmap);
     SetImage(image);
     Changed();
 }

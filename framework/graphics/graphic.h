@@ -15,7 +15,7 @@ class QPainter;
 namespace qm {
 
 // Objects that can copy their state from another object of a compatible class. An unsupported
-// pairing raises EConvertError, as the framework always has.
+// pairing raises EConvertError.
 class TPersistent {
 public:
     virtual ~TPersistent() = default;
