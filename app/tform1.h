@@ -28,6 +28,7 @@
 #include <array>
 #include <memory>
 
+class QDialog;
 class QTimer;
 class QToolButton;
 
@@ -69,6 +70,9 @@ public:
     void OptionsEnableMultipleselectExecute();
     void OptionsWordWrapDescriptionExecute();
     void HelpQuillmereHelpExecute();
+    // Shows the About dialog modally, once start-up has handed it over.
+    void HelpAboutExecute();
+    void SetAboutDialog(QDialog* info) { info_ = info; }
 
     // Brings the window to the front when another start of the program asks for it.
     void BringToFront();
@@ -98,6 +102,7 @@ private:
     std::array<QIcon, kImageCount> imageList1_;
     QTimer* timer1_;
     THelpViewer* helpViewer_ = nullptr;
+    QDialog* info_ = nullptr;
 
 public:
     // Handler sets.
