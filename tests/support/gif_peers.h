@@ -22,6 +22,18 @@ using TPeerColor = std::array<std::uint8_t, 3>; // red, green, blue
 // A grey ramp of 2^bitsPerPixel entries, so that colours map back to indices.
 std::vector<TPeerColor> GreyRamp(int bitsPerPixel);
 
+// What giflib reads of a file's logical screen and first frame.
+struct TPeerSummary {
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int globalColors = 0; // entries of the global colour table, 0 without one
+    int backgroundIndex = 0;
+    int imageCount = 0;
+    bool interlaced = false;   // of the first frame
+    int graphicControls = 0;   // graphic control extensions before the first frame
+    int transparentIndex = -1; // of the first frame, -1 when none
+};
+
 // A GIF89a file with one frame: a grey global colour table of 2^bitsPerPixel entries, the image
 // descriptor, `imageData` (minimum code size byte, sub-blocks, terminator) and the trailer.
 std::vector<std::uint8_t> MakeGifFile(int width, int height, bool interlaced, int bitsPerPixel,
@@ -33,6 +45,9 @@ std::span<const std::uint8_t> FirstImageData(std::span<const std::uint8_t> file)
 
 // giflib's reading of the first frame; nothing when giflib reports an error.
 std::optional<TPeerFrame> GiflibDecode(std::span<const std::uint8_t> file);
+
+// giflib's reading of the whole file; nothing when giflib reports an error.
+std::optional<TPeerSummary> GiflibSummary(std::span<const std::uint8_t> file);
 
 // giflib's encoding of a frame (rows top to bottom) as a whole file with `palette` as its global
 // table (its size rounded up to a power of two), or a grey ramp of 2^bitsPerPixel entries.
