@@ -11,6 +11,7 @@
 #include "pictures/open_picture_dialog.h"
 #include "pictures/tform2.h"
 #include "tests/app/app_test_support.h"
+#include "tests/support/message_box_recorder.h"
 #include "tests/support/picture_files.h"
 
 #include <QApplication>
@@ -122,7 +123,7 @@ TEST_F(PicturePane, JPEGPathsDecodeWithThePaneSettingsWhereverJpgAppears) {
     EXPECT_LE(test::DistinctColours(shown.Bitmap().Image()), 236);
     // A bitmap in a folder named my.jpgs is taken for a JPEG and fails; the pane stays empty and
     // the panel names the row's file.
-    test::TMessageBoxCatcher boxes;
+    test::TMessageBoxRecorder boxes;
     software().Next();
     QTest::qWait(20);
     EXPECT_EQ(boxes.Texts().value(0).left(12), "JPEG error #");
