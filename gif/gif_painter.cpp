@@ -162,8 +162,11 @@ void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
         Fire(OnPaint);
         if (Terminated())
             return;
-        disposal_ = dmNoDisposal;
+        disposalValue_ = dmNoDisposal;
         ReadExtensions(loops, loopStart, loopSeen);
+        // Values 4..7 are undefined; such frames are composed as if nothing were disposed.
+        disposal_ =
+            disposalValue_ <= dmPrevious ? static_cast<TDisposalMethod>(disposalValue_) : dmNoDisposal;
         DoSynchronize(backup_ ? &TGIFPainter::DoPaintFrame : &TGIFPainter::DoPaint);
         previousDisposal_ = disposal_;
         if (Terminated())
@@ -188,9 +191,7 @@ void TGIFPainter::ReadExtensions(int& loops, int& loopStart, bool& loopSeen) {
             loops = endless ? -1 : loop->Loops;
             loopStart = activeImage_;
         } else if (const auto* control = dynamic_cast<const TGIFGraphicControlExtension*>(extension.get())) {
-            // Values 4..7 are undefined; such frames are composed as if nothing were disposed.
-            const int value = control->GetDisposal();
-            disposal_ = value <= dmPrevious ? static_cast<TDisposalMethod>(value) : dmNoDisposal;
+            disposalValue_ = control->GetDisposal();
         }
     }
 }

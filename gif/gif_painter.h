@@ -53,8 +53,10 @@ public:
     QRect Rect() const { return rect_; }
     TGIFDrawOptions DrawOptions() const { return options_; }
     bool Started() const { return started_; }
-    // The disposal of the frame painted last.
+    // The disposal the frame painted last was composed with, and the value its graphic control
+    // extension holds (0..7; values 4..7 compose as dmNoDisposal).
     TDisposalMethod Disposal() const { return disposal_; }
+    int DisposalValue() const { return disposalValue_; }
     // The wait that follows the frame painted last, in milliseconds, as the loop will compute it
     // when nothing overran (-1: until woken).
     std::int64_t NextWait() const;
@@ -108,6 +110,7 @@ private:
     std::atomic<bool> restart_ = false;
     std::atomic<bool> started_ = false;
     TDisposalMethod disposal_ = dmNoDisposal;
+    int disposalValue_ = dmNoDisposal;
     TDisposalMethod previousDisposal_ = dmNoDisposal;
     std::optional<QImage> backup_;
     std::optional<QImage> frameBuffer_;

@@ -95,7 +95,9 @@ const TBitmap* TGIFSubImage::GetBitmap() {
 
 TBitmap TGIFSubImage::DoGetBitmap() {
     TBitmap bitmap = NewFrameBitmap(Width(), Height());
-    const std::optional<TPalette> palette = GetPalette();
+    // Without any colour map every index lies beyond it and shows black, as other decoders show
+    // it; the palette search would only end in the image palette's re-entry error.
+    const std::optional<TPalette> palette = GetActiveColorMap().Count() > 0 ? GetPalette() : TPalette();
     if (GetEmpty()) {
         bitmap = TBitmap(Width(), Height(), TPixelFormat::pf8bit);
         if (palette)

@@ -45,6 +45,12 @@ public:
     }
     constexpr bool contains(TGIFDrawOption option) const { return (bits_ & bit(option)) != 0; }
     constexpr std::uint16_t bits() const { return bits_; }
+    constexpr TGIFDrawOptions with(TGIFDrawOption option) const {
+        return TGIFDrawOptions(static_cast<std::uint16_t>(bits_ | bit(option)));
+    }
+    constexpr TGIFDrawOptions without(TGIFDrawOption option) const {
+        return TGIFDrawOptions(static_cast<std::uint16_t>(bits_ & ~bit(option)));
+    }
     friend constexpr bool operator==(TGIFDrawOptions, TGIFDrawOptions) = default;
 
 private:

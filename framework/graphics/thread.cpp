@@ -113,6 +113,10 @@ TThread::TThread(bool createSuspended) : suspended_(createSuspended) {
 }
 
 TThread::~TThread() {
+    StopAndWait();
+}
+
+void TThread::StopAndWait() {
     Terminate();
     {
         std::lock_guard lock(mutex_);

@@ -72,8 +72,7 @@ private:
 class TThread {
 public:
     explicit TThread(bool createSuspended);
-    // Requests termination, resumes the thread and waits for it (running queued calls meanwhile
-    // when called on the GUI thread). A thread that frees itself must not be destroyed by others.
+    // Stops and waits (StopAndWait). A thread that frees itself must not be destroyed by others.
     virtual ~TThread();
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
@@ -102,6 +101,10 @@ public:
 
 protected:
     virtual void Execute() = 0;
+    // Requests termination, lets a suspended thread go on and waits for it (running queued calls
+    // meanwhile when called on the GUI thread). A class whose Execute uses its own members calls
+    // this in its destructor, before those members go.
+    void StopAndWait();
     // Blocks while the thread is suspended and not terminated.
     void CheckSuspended();
 

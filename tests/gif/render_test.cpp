@@ -90,13 +90,17 @@ TEST(FrameBitmap, ReportsRenderingEvery32RowsAndSwallowsAnAbort) {
     EXPECT_EQ(calls.back(), std::make_pair(psEnding, 0));
 }
 
-TEST(FramePalette, AFrameWithoutAnyColourTableRaisesTheReentryError) {
+TEST(FramePalette, WithoutAnyColourTableThePaletteRaisesTheReentryErrorAndPixelsShowBlack) {
     TGIFImage image;
     image.SetWidth(1);
     image.SetHeight(1);
-    AddFrame(image, {});
-    EXPECT_EQ(ErrorOf([&] { image.Images().First()->GetBitmap(); }),
-              "No global or local color table defined");
+    AddFrame(image, {.fill = 3});
+    TGIFSubImage& frame = *image.Images().First();
+    EXPECT_EQ(ErrorOf([&] { frame.GetPalette(); }), "No global or local color table defined");
+    QImage target = CanvasImage(1, 1);
+    TCanvas canvas(target);
+    frame.Draw(canvas, QRect(0, 0, 1, 1), true, false);
+    EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 0));
 }
 
 TEST(FrameBitmap, DitheredOntoTheWebPaletteWithTheFillIndexUnderTheMask) {

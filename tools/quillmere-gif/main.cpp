@@ -2,7 +2,6 @@
 #include "tools/quillmere-gif/command_registry.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <string>
 #include <vector>
