@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QRgb>
+
 #include <cstdint>
 #include <vector>
 

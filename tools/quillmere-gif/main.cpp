@@ -2,6 +2,7 @@
 #include "tools/quillmere-gif/command_registry.h"
 
 #include <QCoreApplication>
+
 #include <cstdio>
 #include <string>
 #include <vector>
