@@ -137,7 +137,8 @@ public:
 
     void SaveToStream(QIODevice& stream) override;
     void LoadFromStream(QIODevice& stream) override;
-    // The data sub-blocks after the identifier; a plain application extension has none of its own.
+    // The data sub-blocks after the identifier. A plain application extension keeps none: it steps
+    // over them on load and writes only the terminator.
     virtual void SaveData(QIODevice& stream);
     virtual void LoadData(QIODevice& stream);
 

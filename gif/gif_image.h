@@ -63,8 +63,13 @@ public:
     void SetHeight(int value) override { SetScreenExtent(value, false); }
     bool Equals(const TGraphic& other) const { return &other == this; }
 
+    // Reads with ReadSettings; LoadFromFile and the picture system come here too.
     void LoadFromStream(QIODevice& stream) override;
+    // Reads with `settings`, which stay the image's ReadSettings.
+    void LoadFromStream(QIODevice& stream, const TGIFReadSettings& settings);
     void SaveToStream(QIODevice& stream) override;
+    // The limits and tolerance of the reader.
+    TGIFReadSettings ReadSettings;
 
     TGIFVersion Version() const;
     int ColorResolution() const;
@@ -101,6 +106,7 @@ public:
     TGIFImageList& Images() { return *images_; }
     const TGIFImageList& Images() const { return *images_; }
 
+    // Hands a soft problem to OnWarning; while a strict load runs, raises it as a GIFException.
     virtual void Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message);
     TGIFWarning OnWarning;
 
@@ -168,6 +174,7 @@ private:
     std::unique_ptr<TBitmap> bitmap_;
     std::unique_ptr<TCanvas> bitmapCanvas_;
     std::optional<TPalette> palette_;
+    bool loading_ = false;
     bool drawing_ = false;
     bool inGetPalette_ = false;
     std::recursive_mutex renderLock_;

@@ -83,11 +83,29 @@ inline int GIFMaximumDelay = 1000;
 inline bool DoAutoDither = false;
 inline bool PaletteDevice = false;
 
-// The largest frame (width x height) the reader allocates. A GIF frame can claim 65535 x 65535
-// pixels in ten bytes; this bound keeps a hostile file from exhausting memory while leaving room
-// for any real picture.
-inline std::uint64_t GIFMaximumFramePixels = 256ull * 1024 * 1024;
-// The most pixels all frames of one image may hold together while reading.
-inline std::uint64_t GIFMaximumImagePixels = 1024ull * 1024 * 1024;
+// The largest frame (width x height) the model holds. A frame header of ten bytes can claim
+// 65535 x 65535 pixels; this leaves room for any real picture.
+inline constexpr std::uint64_t GIFMaximumFramePixels = 256ull * 1024 * 1024;
+
+// How the reader treats input that breaks the format's rules but still leaves a picture.
+enum class TGIFTolerance : std::uint8_t {
+    gtTolerant, // each oddity is a warning and the load goes on
+    gtStrict,   // the first oddity ends the load with a GIFException carrying the warning's text
+};
+
+// Limits and tolerance of a load, handed to the reader with the image (TGIFImage::ReadSettings).
+// The pixel limits keep a hostile file from exhausting memory.
+struct TGIFReadSettings {
+    // The largest frame the reader allocates; above GIFMaximumFramePixels the model refuses it.
+    std::uint64_t MaximumFramePixels = GIFMaximumFramePixels;
+    // The most pixels all frames of one image may hold together.
+    std::uint64_t MaximumImagePixels = 1024ull * 1024 * 1024;
+    // Pixels must also be paid for by data. LZW yields well under 4096 pixels per byte, so a real
+    // file never needs more than that; this much is allowed on top of it, so that a small file
+    // may still describe a large plain picture.
+    std::uint64_t PixelsWithoutData = 64ull * 1024 * 1024;
+    std::uint64_t PixelsPerDataByte = 4096;
+    TGIFTolerance Tolerance = TGIFTolerance::gtTolerant;
+};
 
 } // namespace qm

@@ -1,6 +1,6 @@
 // The octree quantizer: leaves, folding order, averages and the palette layouts built from it.
+#include "colour/color_errors.h"
 #include "colour/color_quantizer.h"
-#include "framework/core/exceptions.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/stock_palettes.h"
 #include "tests/colour/colour_test_util.h"
@@ -180,7 +180,7 @@ TEST(OptimizedPalette, RefusesAnEmptyListOrAMissingBitmap) {
         try {
             CreateOptimizedPaletteFromManyBitmaps(list, 256, 8, false);
             ADD_FAILURE() << "no error for a list of " << list.size();
-        } catch (const EInvalidGraphic& e) {
+        } catch (const GIFException& e) {
             EXPECT_STREQ(e.what(), "Invalid bitmap list");
         }
     }
