@@ -2,13 +2,11 @@
 // corpus played once (transparent canvas, no waiting) must show, frame by frame, what ImageMagick's
 // -coalesce makes of it, wherever both show an opaque pixel.
 #include "gif/gif_playback.h"
+#include "tests/gif/gif_corpus.h"
 #include "tests/support/tool_run.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -17,31 +15,6 @@ namespace qm::test {
 namespace {
 
 const char* const kImageMagick = "convert-im6.q16";
-
-QString CorpusDir() {
-    const QByteArray dir = qgetenv("QM_GIF_CORPUS");
-    return dir.isEmpty() ? QStringLiteral(QM_GIF_CORPUS_DIR) : QString::fromLocal8Bit(dir);
-}
-
-// Readable animations of modest size (the comparison is pixel by pixel).
-std::vector<QString> Animations() {
-    std::vector<QString> result;
-    QDirIterator files(CorpusDir(), {"*.gif"}, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        try {
-            TGIFImage image;
-            image.LoadFromFile(path);
-            const long long pixels = static_cast<long long>(image.GetWidth()) * image.GetHeight();
-            if (image.Images().Count() > 1 && pixels * image.Images().Count() <= 8'000'000)
-                result.push_back(path);
-        } catch (const std::exception&) {
-            // Broken files are the reader's tests' business.
-        }
-    }
-    std::sort(result.begin(), result.end());
-    return result;
-}
 
 std::vector<QImage> Coalesced(const QString& path, const QString& dir) {
     const ToolRun run =
@@ -72,9 +45,9 @@ int Differences(const QImage& ours, const QImage& theirs) {
 }
 
 TEST(Composition, EveryCorpusAnimationMatchesImageMagicksCoalesce) {
-    if (!QFileInfo::exists(CorpusDir()) || RunProgram(kImageMagick, {"-version"}).exitCode != 0)
+    if (!QFileInfo::exists(GifCorpusDir()) || RunProgram(kImageMagick, {"-version"}).exitCode != 0)
         GTEST_SKIP() << "needs the shared corpus and ImageMagick";
-    const std::vector<QString> animations = Animations();
+    const std::vector<QString> animations = CorpusAnimations(8'000'000);
     ASSERT_FALSE(animations.empty());
     for (const QString& path : animations) {
         SCOPED_TRACE(path.toStdString());

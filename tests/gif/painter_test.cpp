@@ -6,8 +6,8 @@
 #include "framework/graphics/clock.h"
 #include "gif/gif_painter.h"
 #include "tests/gif/animation_builder.h"
+#include "tests/support/sync_pump.h"
 
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -35,23 +35,6 @@ struct PaintLog {
         };
     }
 };
-
-// Runs queued synchronised calls until `done` or five seconds pass.
-template <class F> bool PumpUntil(F&& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 5000)
-        CheckSynchronize(5);
-    return done();
-}
-
-// Runs queued synchronised calls for `ms` milliseconds.
-void PumpFor(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        CheckSynchronize(5);
-}
 
 // Plays `image` on a canvas of its size to the end of the painter.
 void Play(TGIFImage& image, TGIFDrawOptions options, QImage& target) {

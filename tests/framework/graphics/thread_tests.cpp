@@ -4,8 +4,8 @@
 #include "framework/graphics/canvas.h"
 #include "framework/graphics/clock.h"
 #include "framework/graphics/thread.h"
+#include "tests/support/sync_pump.h"
 
-#include <QElapsedTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -14,13 +14,7 @@
 namespace qm {
 namespace {
 
-template <class F> bool PumpUntil(F&& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 5000)
-        CheckSynchronize(5);
-    return done();
-}
+using test::PumpUntil;
 
 class TestThread final : public TThread {
 public:
