@@ -52,4 +52,8 @@ inline constexpr const char* sFrameExceedsData = "GIF frame too large for the da
 // A minimum code size that leaves no room for the code tables.
 inline constexpr const char* sBadCodeSize = "Invalid LZW minimum code size";
 
+// When an invisible frame goes and its time is added to the frame before, the sum can exceed the
+// longest delay a frame can hold.
+inline constexpr const char* sDelayTooLong = "Frame delay too long, shortened to 65535";
+
 } // namespace qm

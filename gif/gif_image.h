@@ -88,6 +88,13 @@ public:
     int Add(const TPersistent& source);
     // Drops derived data and moves a single frame's local colours into an empty global map.
     void Pack();
+    // Makes the image smaller without changing how it looks: the chosen steps over all frames
+    // (gif_optimize.cpp). The reduction settings are accepted for the rmPalette check only.
+    void Optimize(TGIFOptimizeOptions options, TColorReduction reduction, TDitherMode ditherMode,
+                  int reductionBits);
+    // Merges the global and every local colour map into one global map of at most 256 colours.
+    // Returns how many used colours found no room and now show as their nearest kept colour.
+    int OptimizeColorMap();
 
     TGIFDrawOptions DrawOptions() const { return drawOptions_; }
     void SetDrawOptions(TGIFDrawOptions value);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace qm {
@@ -34,31 +35,33 @@ enum class TGIFDrawOption : std::uint8_t {
     goAutoDither,
 };
 
-// A set of draw options; bit n stands for the option of ordinal n.
-class TGIFDrawOptions {
+// A set of options of the enumeration E; bit n stands for the option of ordinal n.
+template <class E, class Bits> class TOptionSet {
 public:
-    constexpr TGIFDrawOptions() = default;
-    constexpr explicit TGIFDrawOptions(std::uint16_t bits) : bits_(bits) {}
-    constexpr TGIFDrawOptions(std::initializer_list<TGIFDrawOption> options) {
+    constexpr TOptionSet() = default;
+    constexpr explicit TOptionSet(Bits bits) : bits_(bits) {}
+    constexpr TOptionSet(std::initializer_list<E> options) {
         for (const auto option : options)
-            bits_ = static_cast<std::uint16_t>(bits_ | bit(option));
+            bits_ = static_cast<Bits>(bits_ | bit(option));
     }
-    constexpr bool contains(TGIFDrawOption option) const { return (bits_ & bit(option)) != 0; }
-    constexpr std::uint16_t bits() const { return bits_; }
-    constexpr TGIFDrawOptions with(TGIFDrawOption option) const {
-        return TGIFDrawOptions(static_cast<std::uint16_t>(bits_ | bit(option)));
+    constexpr bool contains(E option) const { return (bits_ & bit(option)) != 0; }
+    constexpr Bits bits() const { return bits_; }
+    constexpr TOptionSet with(E option) const { return TOptionSet(static_cast<Bits>(bits_ | bit(option))); }
+    constexpr TOptionSet without(E option) const {
+        return TOptionSet(static_cast<Bits>(bits_ & ~bit(option)));
     }
-    constexpr TGIFDrawOptions without(TGIFDrawOption option) const {
-        return TGIFDrawOptions(static_cast<std::uint16_t>(bits_ & ~bit(option)));
-    }
-    friend constexpr bool operator==(TGIFDrawOptions, TGIFDrawOptions) = default;
+    friend constexpr bool operator==(TOptionSet, TOptionSet) = default;
 
 private:
-    static constexpr std::uint16_t bit(TGIFDrawOption option) {
-        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(option));
-    }
-    std::uint16_t bits_ = 0;
+    static constexpr Bits bit(E option) { return static_cast<Bits>(1u << static_cast<unsigned>(option)); }
+    Bits bits_ = 0;
 };
+
+using TGIFDrawOptions = TOptionSet<TGIFDrawOption, std::uint16_t>;
+
+// The steps of an image's optimisation, in the order of their ordinals (not the order they run).
+enum class TGIFOptimizeOption : std::uint8_t { ooCrop, ooMerge, ooCleanup, ooColorMap, ooReduceColors };
+using TGIFOptimizeOptions = TOptionSet<TGIFOptimizeOption, std::uint8_t>;
 
 // Receives every soft problem of an image: the object that found it, how bad it is, and the text.
 using TGIFWarning =

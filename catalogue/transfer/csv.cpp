@@ -93,15 +93,15 @@ private:
     QString Text(qsizetype start, qsizetype end) { return Decode(bytes_.mid(start, end - start)); }
 
     QString Decode(const QByteArray& utf8) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = decoder(utf8);
-        if (decoder.hasError())
+        QString text = decoder_(utf8);
+        if (decoder_.hasError())
             Fail(name_, line_, QStringLiteral("bytes that are not UTF-8"));
         return text;
     }
 
     const QByteArray& bytes_;
     const QString& name_;
+    QStringDecoder decoder_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     qsizetype pos_ = 0;
     int line_ = 1;
 };

@@ -8,8 +8,7 @@
 namespace qm::test {
 
 QString GifCorpusDir() {
-    const QByteArray dir = qgetenv("QM_GIF_CORPUS");
-    return dir.isEmpty() ? QStringLiteral("/work/shared/corpus") : QString::fromLocal8Bit(dir);
+    return QStringLiteral(QM_GIF_CORPUS_DIR);
 }
 
 std::vector<QString> CorpusAnimations(long long maxPixels) {

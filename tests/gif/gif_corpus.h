@@ -7,7 +7,7 @@
 
 namespace qm::test {
 
-// $QM_GIF_CORPUS, else the machine's shared corpus folder.
+// The build's corpus folder (the cache setting QM_GIF_CORPUS_DIR).
 QString GifCorpusDir();
 
 // Paths of the corpus files that load and hold more than one frame, with at most `maxPixels`
