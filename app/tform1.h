@@ -13,13 +13,13 @@
 // TMainWindowState (catalogue/main_window_state.h), owned here as State; SaveDescription below
 // writes the memo through qm::SaveDescription of the same header, which the handler sets call too.
 
+#include "app/input_handling.h"
 #include "catalogue/browsing.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/edit_rules.h"
 #include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"
 #include "catalogue/search.h"
-#include "app/input_handling.h"
 #include "ui_Unit1.h"
 
 #include <QIcon>
@@ -27,6 +27,7 @@
 #include <array>
 #include <memory>
 
+class QDialog;
 class QTimer;
 class QToolButton;
 
@@ -68,6 +69,9 @@ public:
     void OptionsEnableMultipleselectExecute();
     void OptionsWordWrapDescriptionExecute();
     void HelpQuillmereHelpExecute();
+    // Shows the About dialog modally, once start-up has handed it over.
+    void HelpAboutExecute();
+    void SetAboutDialog(QDialog* info) { info_ = info; }
 
     // Brings the window to the front when another start of the program asks for it.
     void BringToFront();
@@ -97,6 +101,7 @@ private:
     std::array<QIcon, kImageCount> imageList1_;
     QTimer* timer1_;
     THelpViewer* helpViewer_ = nullptr;
+    QDialog* info_ = nullptr;
 
 public:
     // Handler sets.

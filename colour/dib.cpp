@@ -14,7 +14,7 @@ void CheckDIBRequest(const TBitmap& bitmap, TPixelFormat pixelFormat) {
     if (pixelFormat == TPixelFormat::pf32bit)
         throw GIFException(sInvalidPixelFormat);
     if (bitmap.Empty())
-        throw EInvalidGraphic("Bitmap image is not valid");
+        throw EInvalidGraphic(sInvalidBitmap);
 }
 
 int TableEntries(TPixelFormat pixelFormat) {
@@ -89,7 +89,7 @@ std::uint8_t* TDIBWriter::RowPointer(int row) {
     if (image_.isNull())
         CreateImage();
     if (row < 0 || row >= height_)
-        throw EInvalidGraphicOperation("Scan line index out of range");
+        throw EInvalidGraphicOperation(sScanLineRange);
     return image_.scanLine(row);
 }
 

@@ -3,7 +3,7 @@
 // colours: each map's use is counted, unused colours dropped, equal colours merged, the most used
 // kept, and every pixel rewritten to the merged map.
 
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 
 #include <array>
 #include <cstdint>

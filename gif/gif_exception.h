@@ -3,10 +3,10 @@
 // and the texts colour processing shares are in colour/color_errors.h.
 
 #include "colour/color_errors.h"
+#include "framework/core/stream.h" // sOutOfData, which the stream reads raise
 
 namespace qm {
 
-inline constexpr const char* sOutOfData = "Premature end of data";
 inline constexpr const char* sTooManyColors = "Color table overflow";
 inline constexpr const char* sBadColorIndex = "Invalid color index";
 inline constexpr const char* sBadVersion = "Unsupported GIF version";

@@ -2,7 +2,7 @@
 // The extension classes: graphic control, plain text, comment and application extensions (the
 // loop extension and an opaque keeper of unknown ones), each loading and saving its exact bytes.
 
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_extension.h"
 
 #include <array>

@@ -3,13 +3,13 @@
 // (logical screen and global colour map) and its frames; each frame owns its extensions, local
 // colour map and pixels.
 
-#include "colour/colormap.h"
-#include "colour/colour_options.h"
+#include "colour/color_options.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/canvas.h"
 #include "framework/graphics/clock.h"
 #include "framework/graphics/graphic.h"
 #include "framework/graphics/thread.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_header.h"
 #include "gif/gif_settings.h"
 #include "gif/gif_subimage.h"

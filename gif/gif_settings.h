@@ -2,7 +2,7 @@
 // Shared vocabulary of the GIF unit (versions, severities, draw options, compression) and the
 // process-wide defaults that every new image copies.
 
-#include "colour/colour_options.h"
+#include "colour/color_options.h"
 
 #include <array>
 #include <cstdint>

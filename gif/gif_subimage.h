@@ -2,8 +2,8 @@
 // One frame of a GIF image: its image descriptor, local colour map, extensions and pixels (one
 // colour index per byte, rows top to bottom, no padding).
 
-#include "colour/colormap.h"
 #include "framework/graphics/bitmap.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_extension.h"
 #include "gif/gif_item.h"
 

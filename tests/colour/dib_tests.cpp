@@ -2,7 +2,7 @@
 #include "colour/color_errors.h"
 #include "colour/dib.h"
 #include "colour/fixed_palettes.h"
-#include "tests/colour/colour_test_util.h"
+#include "tests/colour/color_test_util.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -12,7 +12,7 @@ namespace {
 
 using test::ExpectError;
 using test::Indices;
-using test::TrueColourRow;
+using test::TrueColorRow;
 
 int Byte(const QByteArray& bytes, int at) {
     return static_cast<std::uint8_t>(bytes[at]);
@@ -113,7 +113,7 @@ TEST(DIBDescription, TrueColourRowsRunBottomUpInBlueGreenRed) {
 }
 
 TEST(DIBDescription, APaletteBecomesTheColourTableAndPixelsTakeItsNearestEntries) {
-    const TBitmap bitmap = TrueColourRow({{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 10, 10}});
+    const TBitmap bitmap = TrueColorRow({{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 10, 10}});
     const TPalette palette({{0, 0, 0, 0}, {0, 0, 250, 0}, {250, 0, 0, 0}, {0, 250, 0, 0}});
     QByteArray info;
     QByteArray bits;
@@ -123,7 +123,7 @@ TEST(DIBDescription, APaletteBecomesTheColourTableAndPixelsTakeItsNearestEntries
     EXPECT_EQ(info.mid(40 + 16, 4), QByteArray(4, '\0'));              // past the palette: black
 
     // Two entries, white first: black pixels take index 1.
-    const TBitmap mono = TrueColourRow({{0, 0, 0}, {255, 255, 255}, {0, 0, 0}});
+    const TBitmap mono = TrueColorRow({{0, 0, 0}, {255, 255, 255}, {0, 0, 0}});
     InternalGetDIB(mono, TPalette({{255, 255, 255, 0}, {0, 0, 0, 0}}), info, bits, TPixelFormat::pf1bit);
     EXPECT_EQ(Byte(bits, 0), 0xA0);
     EXPECT_EQ(Byte(info, 40), 255);

@@ -4,7 +4,7 @@
 #include "colour/reduce_colors.h"
 #include "framework/core/exceptions.h"
 #include "framework/graphics/stock_palettes.h"
-#include "tests/colour/colour_test_util.h"
+#include "tests/colour/color_test_util.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -41,7 +41,7 @@ TEST(ReduceColors, NoneGivesATrueColourCopyAndLeavesTheSourceAlone) {
 
 TEST(ReduceColors, FixedLookupsGiveTheirIndicesAndPalettes) {
     TBitmap source =
-        test::TrueColourPicture(4, 1, {{47, 48, 255}, {255, 0, 0}, {127, 127, 127}, {128, 127, 127}});
+        test::TrueColorPicture(4, 1, {{47, 48, 255}, {255, 0, 0}, {127, 127, 127}, {128, 127, 127}});
     const auto web = Reduce(source, TColorReduction::rmNetscape);
     EXPECT_EQ(Indices(*web), (std::vector<int>{11, 5 * 36, 2 * 36 + 2 * 6 + 2, 2 * 36 + 2 * 6 + 2}));
     ExpectFullTable(*web, WebPalette());
@@ -55,7 +55,7 @@ TEST(ReduceColors, FixedLookupsGiveTheirIndicesAndPalettes) {
 }
 
 TEST(ReduceColors, FastLookupReductionsUseTheirPalettes) {
-    TBitmap source = test::TrueColourPicture(3, 1, {{0, 0, 0}, {130, 130, 130}, {250, 250, 250}});
+    TBitmap source = test::TrueColorPicture(3, 1, {{0, 0, 0}, {130, 130, 130}, {250, 250, 250}});
     const auto gray = Reduce(source, TColorReduction::rmWindowsGray);
     EXPECT_EQ(Indices(*gray), (std::vector<int>{0, 1, 3}));
     ExpectFullTable(*gray, WindowsGrayPalette());
@@ -70,7 +70,7 @@ TEST(ReduceColors, FastLookupReductionsUseTheirPalettes) {
 }
 
 TEST(ReduceColors, CustomPaletteIsCopiedAndMissingOneGivesAnEmptyResult) {
-    TBitmap source = test::TrueColourPicture(2, 2, {{0, 0, 0}, {4, 4, 4}, {255, 0, 0}, {250, 10, 10}});
+    TBitmap source = test::TrueColorPicture(2, 2, {{0, 0, 0}, {4, 4, 4}, {255, 0, 0}, {250, 10, 10}});
     const TPalette custom({{255, 0, 0, 0}, {4, 4, 4, 0}, {9, 9, 9, 0}, {0, 0, 0, 0}});
     const auto result = Reduce(source, TColorReduction::rmPalette, TDitherMode::dmNearest, 8, custom);
     // (0, 0, 0) and (4, 4, 4) share a cell that (4, 4, 4) at index 1 owns.
@@ -81,7 +81,7 @@ TEST(ReduceColors, CustomPaletteIsCopiedAndMissingOneGivesAnEmptyResult) {
 }
 
 TEST(ReduceColors, QuantizeBuildsAPaletteOfTwoToTheBitsColours) {
-    TBitmap source = test::TrueColourPicture(4, 1, {{10, 20, 30}, {200, 100, 0}, {10, 20, 30}, {90, 90, 90}});
+    TBitmap source = test::TrueColorPicture(4, 1, {{10, 20, 30}, {200, 100, 0}, {10, 20, 30}, {90, 90, 90}});
     const auto exact = Reduce(source, TColorReduction::rmQuantize, TDitherMode::dmNearest, 3);
     const auto p = *exact->Palette();
     ExpectFullTable(*exact,
@@ -101,7 +101,7 @@ TEST(ReduceColors, QuantizeBuildsAPaletteOfTwoToTheBitsColours) {
 }
 
 TEST(ReduceColors, UnknownReductionOrDitherGivesAnEmptyResult) {
-    TBitmap source = test::TrueColourPicture(2, 2, {{1, 2, 3}});
+    TBitmap source = test::TrueColorPicture(2, 2, {{1, 2, 3}});
     EXPECT_TRUE(Reduce(source, static_cast<TColorReduction>(42))->Empty());
     EXPECT_TRUE(Reduce(source, TColorReduction::rmNetscape, static_cast<TDitherMode>(42))->Empty());
 }
@@ -120,7 +120,7 @@ TEST(ReduceColors, LargeSourcesStartTheResultAtOneBitPerPixel) {
 
 TEST(ReduceColors, DitheringRunsOverEveryRowInBothDirections) {
     // A mid grey on the four Windows greys: Floyd–Steinberg mixes 128 and 192 along every row.
-    TBitmap source = test::TrueColourPicture(17, 3, {{160, 160, 160}});
+    TBitmap source = test::TrueColorPicture(17, 3, {{160, 160, 160}});
     const auto result = Reduce(source, TColorReduction::rmWindowsGray, TDitherMode::dmFloydSteinberg);
     const std::vector<int> indices = Indices(*result);
     for (int row = 0; row < 3; ++row) {

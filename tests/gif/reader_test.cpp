@@ -130,7 +130,7 @@ TEST(ReaderFrames, LocalTableIsReadAndInterlaceFlagKeptAsRead) {
 
 TEST(ReaderFrames, TruncatedDataKeepsTheTransparentIndexWithWarningsOnly) {
     // Clear and two pixels, no end code, no terminator: the stream just ends.
-    std::vector<std::uint8_t> cut = test::PackCodes(2, {{4, 3}, {1, 3}, {1, 3}});
+    std::vector<std::uint8_t> cut = test::PackSizedCodes({{4, 3}, {1, 3}, {1, 3}}, 2);
     cut.pop_back();
     auto loaded = LoadGif(GifBytes().header(3, 2, 4).gce(1, 0, 3).descriptor(0, 0, 3, 2).raw(cut).data());
     const Pixels& data = loaded->image->Images().Items(0)->Data();
@@ -152,14 +152,14 @@ TEST(ReaderFrames, SubBlockCountBeyondTheEndWarnsAndUsesWhatIsThere) {
 TEST(ReaderErrors, CircularCodeTableIsRefused) {
     // clear, then a first code beyond the table, a code that repeats it and a code that then
     // refers to itself.
-    const auto data = test::PackCodes(2, {{4, 3}, {6, 3}, {7, 3}, {6, 3}, {5, 3}});
+    const auto data = test::PackSizedCodes({{4, 3}, {6, 3}, {7, 3}, {6, 3}, {5, 3}}, 2);
     EXPECT_EQ(ErrorOf([&] { LoadGif(GifBytes().header(4, 4, 4).descriptor(0, 0, 4, 4).raw(data).data()); }),
               "Circular decoder table entry");
 }
 
 TEST(ReaderErrors, PrefixChainCyclingThroughTwoEntriesIsRefused) {
     // Entry 6 gets prefix 7 and entry 7 prefix 6; a walk from either would never end.
-    const auto data = test::PackCodes(2, {{4, 3}, {7, 3}, {6, 3}, {7, 3}, {6, 4}, {5, 4}});
+    const auto data = test::PackSizedCodes({{4, 3}, {7, 3}, {6, 3}, {7, 3}, {6, 4}, {5, 4}}, 2);
     EXPECT_EQ(ErrorOf([&] { LoadGif(GifBytes().header(4, 4, 4).descriptor(0, 0, 4, 4).raw(data).data()); }),
               "Circular decoder table entry");
 }

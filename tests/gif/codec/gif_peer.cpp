@@ -77,23 +77,60 @@ std::span<const std::uint8_t> FirstImageData(std::span<const std::uint8_t> file)
     return file.subspan(pos, end + 1 - pos);
 }
 
-std::optional<TPeerFrame> GiflibDecode(std::span<const std::uint8_t> file) {
-    TMemoryReader reader{file};
+namespace {
+
+using TGifGuard = std::unique_ptr<GifFileType, void (*)(GifFileType*)>;
+
+// The whole file as giflib slurps it; null when giflib reports an error or finds no frame.
+TGifGuard Slurp(TMemoryReader& reader) {
     int error = 0;
-    GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-    if (gif == nullptr)
-        return std::nullopt;
-    std::unique_ptr<GifFileType, void (*)(GifFileType*)> guard(gif, [](GifFileType* g) {
+    TGifGuard gif(DGifOpen(&reader, ReadFromMemory, &error), [](GifFileType* g) {
         int closeError = 0;
         DGifCloseFile(g, &closeError);
     });
-    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1)
+    if (gif == nullptr || DGifSlurp(gif.get()) != GIF_OK || gif->ImageCount < 1)
+        return TGifGuard(nullptr, [](GifFileType*) {});
+    return gif;
+}
+
+} // namespace
+
+std::optional<TPeerFrame> GiflibDecode(std::span<const std::uint8_t> file) {
+    TMemoryReader reader{file};
+    const TGifGuard gif = Slurp(reader);
+    if (gif == nullptr)
         return std::nullopt;
     const SavedImage& image = gif->SavedImages[0];
     TPeerFrame frame{image.ImageDesc.Width, image.ImageDesc.Height, {}};
     frame.pixels.assign(image.RasterBits, image.RasterBits + static_cast<std::size_t>(frame.width) *
                                                                  static_cast<std::size_t>(frame.height));
     return frame;
+}
+
+std::optional<TPeerSummary> GiflibSummary(std::span<const std::uint8_t> file) {
+    TMemoryReader reader{file};
+    const TGifGuard gif = Slurp(reader);
+    if (gif == nullptr)
+        return std::nullopt;
+    const SavedImage& image = gif->SavedImages[0];
+    TPeerSummary summary{gif->SWidth,
+                         gif->SHeight,
+                         gif->SColorMap ? gif->SColorMap->ColorCount : 0,
+                         gif->SBackGroundColor,
+                         gif->ImageCount,
+                         image.ImageDesc.Interlace,
+                         0,
+                         -1};
+    for (int i = 0; i < image.ExtensionBlockCount; ++i) {
+        GraphicsControlBlock control{};
+        if (image.ExtensionBlocks[i].Function != GRAPHICS_EXT_FUNC_CODE ||
+            DGifExtensionToGCB(image.ExtensionBlocks[i].ByteCount, image.ExtensionBlocks[i].Bytes,
+                               &control) != GIF_OK)
+            continue;
+        ++summary.graphicControls;
+        summary.transparentIndex = control.TransparentColor;
+    }
+    return summary;
 }
 
 std::vector<std::uint8_t> GiflibEncode(std::span<const std::uint8_t> pixels, int width, int height,

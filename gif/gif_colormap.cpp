@@ -1,4 +1,4 @@
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 
 #include "colour/descending_quicksort.h"
 #include "framework/core/stream.h"
