@@ -8,7 +8,7 @@
 #include "framework/controls/application.h"
 #include "framework/core/exceptions.h"
 #include "tests/app/app_test_support.h"
-#include "tests/gif/codec/gif_peer.h"
+#include "tests/support/gif_peers.h"
 #include "ui_Infodialog.h"
 
 #include <QDesktopServices>
