@@ -3,6 +3,7 @@
 #include "colour/dib.h"
 #include "colour/reduce_colors.h"
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/canvas.h"
 #include "framework/graphics/picture.h"
 #include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
@@ -83,9 +84,8 @@ TBitmap DrawnBitmap(const TGraphic& source) {
     if (image.isNull())
         throw GIFException(sOutOfMemDIB);
     image.fill(Qt::white);
-    QPainter painter(&image);
-    const_cast<TGraphic&>(source).Draw(painter, image.rect()); // drawing may fill caches
-    painter.end();
+    TCanvas canvas(image);
+    const_cast<TGraphic&>(source).Draw(canvas, image.rect()); // drawing may fill caches
     TBitmap bitmap;
     bitmap.SetImage(image);
     return bitmap;

@@ -1,5 +1,6 @@
 #include "pictures/open_picture_dialog.h"
 
+#include "framework/graphics/canvas.h"
 #include "framework/graphics/picture.h"
 #include "pictures/picture_files.h"
 
@@ -67,12 +68,14 @@ void TOpenPictureDialog::ShowPreview(const QString& path) {
     try {
         TPicture picture;
         LoadPanePicture(picture, path);
-        QPixmap pixmap(picture.Width(), picture.Height());
-        pixmap.fill(Qt::white);
-        QPainter painter(&pixmap);
-        picture.Graphic()->Draw(painter, pixmap.rect());
-        painter.end();
-        preview_->setPixmap(pixmap.scaled(preview_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            TCanvas canvas(image);
+            picture.Graphic()->Draw(canvas, image.rect());
+        }
+        preview_->setPixmap(QPixmap::fromImage(image).scaled(preview_->size(), Qt::KeepAspectRatio,
+                                                             Qt::SmoothTransformation));
         preview_->setToolTip(QStringLiteral("%1 x %2").arg(picture.Width()).arg(picture.Height()));
     } catch (const std::exception& e) {
         preview_->setText(QString::fromUtf8(e.what()));

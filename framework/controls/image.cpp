@@ -1,5 +1,7 @@
 #include "framework/controls/image.h"
 
+#include "framework/graphics/canvas.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -48,7 +50,8 @@ void TImage::paintEvent(QPaintEvent*) {
     if (graphic == nullptr || graphic->GetEmpty())
         return;
     QPainter painter(this);
-    graphic->Draw(painter, DestRect());
+    TCanvas canvas(painter, rect());
+    graphic->Draw(canvas, DestRect());
 }
 
 void TImage::mousePressEvent(QMouseEvent* event) {

@@ -2,11 +2,11 @@
 
 #include "framework/core/exceptions.h"
 #include "framework/core/stream.h"
+#include "framework/graphics/canvas.h"
 #include "framework/graphics/stock_palettes.h"
 
 #include <QImageReader>
 #include <QMimeData>
-#include <QPainter>
 #include <cstring>
 #include <string>
 
@@ -226,13 +226,9 @@ void TBitmap::Assign(const TPersistent& source) {
     TGraphic::Assign(source);
 }
 
-void TBitmap::Draw(QPainter& canvas, const QRect& rect) {
-    if (Empty())
-        return;
-    canvas.save();
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    canvas.drawImage(rect, image_);
-    canvas.restore();
+void TBitmap::Draw(TCanvas& canvas, const QRect& rect) {
+    if (!Empty())
+        canvas.StretchDraw(rect, image_);
 }
 
 void TBitmap::SaveToClipboardFormat(QMimeData& data) {

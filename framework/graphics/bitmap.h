@@ -47,7 +47,7 @@ public:
     // Takes over another bitmap's pixels, or a graphic that can copy itself into a bitmap.
     void Assign(const TPersistent& source) override;
     // Nearest-neighbour scaling, like the platform's stretch blit.
-    void Draw(QPainter& canvas, const QRect& rect) override;
+    void Draw(TCanvas& canvas, const QRect& rect) override;
     // Offered as an image, which every program reads; read back from any image format.
     void SaveToClipboardFormat(QMimeData& data) override;
     void LoadFromClipboardFormat(const QMimeData& data, const QString& format) override;
@@ -84,6 +84,7 @@ public:
     void SetImage(const QImage& image);
 
 private:
+    friend class TCanvas; // paints on the image in place
     void CheckRow(int row) const;
 
     QImage image_;

@@ -52,7 +52,7 @@ void TGraphic::SaveToFile(const QString& fileName) {
     SaveToFileWith(fileName, [this](QIODevice& stream) { SaveToStream(stream); });
 }
 
-void TGraphic::Draw(QPainter&, const QRect&) {}
+void TGraphic::Draw(TCanvas&, const QRect&) {}
 
 void TGraphic::SaveToClipboardFormat(QMimeData&) {}
 

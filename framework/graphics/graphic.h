@@ -10,9 +10,10 @@
 #include <string>
 
 class QMimeData;
-class QPainter;
 
 namespace qm {
+
+class TCanvas;
 
 // Objects that can copy their state from another object of a compatible class. An unsupported
 // pairing raises EConvertError.
@@ -64,7 +65,7 @@ public:
 
     // Paints the graphic scaled into `rect`. A graphic that has nothing to show leaves the
     // painter's device as it was.
-    virtual void Draw(QPainter& canvas, const QRect& rect);
+    virtual void Draw(TCanvas& canvas, const QRect& rect);
 
     // The clipboard exchange: offers the graphic in every format it has, and reads it back from
     // `format` (a MIME type) of `data`. The base offers nothing and reads nothing.

@@ -239,7 +239,7 @@ void TJPEGImage::AssignTo(TPersistent& dest) const {
     TGraphic::AssignTo(dest);
 }
 
-void TJPEGImage::Draw(QPainter& canvas, const QRect& rect) {
+void TJPEGImage::Draw(TCanvas& canvas, const QRect& rect) {
     bitmap_.Draw(canvas, rect);
 }
 

@@ -57,7 +57,7 @@ public:
 
     // Another JPEG image's data, settings and decoded picture.
     void Assign(const TPersistent& source) override;
-    void Draw(QPainter& canvas, const QRect& rect) override;
+    void Draw(TCanvas& canvas, const QRect& rect) override;
     void SaveToClipboardFormat(QMimeData& data) override;
 
 protected:
