@@ -13,13 +13,13 @@
 // TMainWindowState (catalogue/main_window_state.h), owned here as State; SaveDescription below
 // writes the memo through qm::SaveDescription of the same header, which the handler sets call too.
 
+#include "app/input_handling.h"
 #include "catalogue/browsing.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/edit_rules.h"
 #include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"
 #include "catalogue/search.h"
-#include "app/input_handling.h"
 #include "ui_Unit1.h"
 
 #include <QIcon>
@@ -27,6 +27,7 @@
 #include <array>
 #include <memory>
 
+class QKeyEvent;
 class QTimer;
 class QToolButton;
 
@@ -77,6 +78,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void LoadImageList();
@@ -88,6 +90,8 @@ private:
     void SetGridOption(TDBGridOption option, bool on);
     void SetPanelLeftWidth(int width);
     void MatchHiddenPages();
+    bool IsMenuShortcut(const QKeyEvent& key) const;
+    void CentreOnScreen();
 
     // Member order is construction order: the data module first (a catalogue that cannot be
     // opened stops here), then the components, the state, and the handler sets that use them.
@@ -97,6 +101,9 @@ private:
     std::array<QIcon, kImageCount> imageList1_;
     QTimer* timer1_;
     THelpViewer* helpViewer_ = nullptr;
+    bool centred_ = false;
+    // The user has been told once that closing could not post a pending edit.
+    bool closeRefused_ = false;
 
 public:
     // Handler sets.

@@ -151,7 +151,7 @@ TEST_F(Browsing, SoftwareTitleClickSortsTheMaskAsTypedAndSwitchesTheOrderOptionO
 
 TEST_F(Browsing, OrderOptionReturnsToIDOrderOnlyWhenOff) {
     ui.EditSearch->setText("e");
-    data.ADOQuerySoftware.setSQL("SELECT * FROM SOFTWARE ORDER BY NAME ASC");
+    data.ADOQuerySoftware.SetSQL("SELECT * FROM SOFTWARE ORDER BY NAME ASC");
     data.ADOQuerySoftware.Open();
     ui.OptionsOrderTable->trigger();
     EXPECT_EQ(data.ADOQuerySoftware.SQL(), "SELECT * FROM SOFTWARE ORDER BY NAME ASC") << "already on";

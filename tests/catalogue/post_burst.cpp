@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     }
     qm::TCatalogueData data(QString::fromLocal8Bit(argv[1]));
     qm::TQuery& software = data.ADOQuerySoftware;
-    software.setUpdateCriteria(qm::TUpdateCriteria::ucKeyOnly);
+    software.SetUpdateCriteria(qm::TUpdateCriteria::ucKeyOnly);
     for (int i = 0;; ++i) {
         if (i % 3 == 2 && software.RecordCount() > 0) {
             software.MoveTo(i % software.RecordCount()); // rewrite an earlier row in full
