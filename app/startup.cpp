@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/catalogue_backup.h"
+#include "app/jet_startup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "framework/controls/application.h"
@@ -32,12 +34,21 @@ int RunQuillmere(int argc, char** argv) {
         return 0;
     }
     TApplication application(argc, argv);
+    NameApplication(application);
+    if (!OfferJetConversion(application, kDatabaseFile, QCoreApplication::applicationFilePath()))
+        return 0;
+    ArmCatalogueBackup(kDatabaseFile);
     return RunMainWindow(application, &instance, kDatabaseFile);
+}
+
+void NameApplication(TApplication& application) {
+    application.setApplicationName(QStringLiteral("Quillmere"));
 }
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
     try {
         TForm1 form(databaseFile);
+        ShowCatalogueFile(form, databaseFile);
         if (instance != nullptr) {
             QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
             instance->Listen();

@@ -18,6 +18,9 @@ int RunQuillmere(int argc, char** argv);
 // the application's exception box. Returns 0.
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile);
 
+// The program's name, which captions the application's message boxes.
+void NameApplication(TApplication& application);
+
 // True when the windowing system can be reached: a display, a Wayland socket or a platform chosen
 // for Qt.
 bool HasDisplay();

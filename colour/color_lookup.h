@@ -55,14 +55,14 @@ private:
     std::unique_ptr<std::array<std::uint16_t, kCells>> cells_;
 };
 
-// The 216-colour web palette: each channel goes to the level (c + 3) div 51.
+// The 216-colour web palette: each channel goes to the level (c + 3) / 51, rounded down.
 class TNetscapeColorLookup final : public TColorLookup {
 public:
     TNetscapeColorLookup() : TColorLookup(216) {}
     TColorMatch MatchColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
 };
 
-// 256 greys: grey = (77 red + 150 green + 29 blue) shr 8.
+// 256 greys: grey = (77 red + 150 green + 29 blue) >> 8.
 class TGrayScaleLookup final : public TColorLookup {
 public:
     TGrayScaleLookup() : TColorLookup(256) {}

@@ -1,6 +1,6 @@
 #include "colour/color_quantizer.h"
 
-#include "framework/core/exceptions.h"
+#include "colour/color_errors.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/stock_palettes.h"
 
@@ -60,7 +60,7 @@ TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
     if (maxColors < 1 || maxColors > kPaletteSize)
         throw EInvalidGraphicOperation("Invalid number of palette colours");
     if (colorBits < 1 || colorBits > 8)
-        throw EInvalidGraphicOperation("Invalid Bits Per Pixel value");
+        throw EInvalidGraphicOperation(sInvalidBitSize);
 }
 
 TColorQuantizer::~TColorQuantizer() = default;
@@ -162,7 +162,7 @@ TPalette CreateOptimizedPaletteFromOneBitmap(TBitmap& bitmap, int colors, int co
 TPalette CreateOptimizedPaletteFromManyBitmaps(const std::vector<TBitmap*>& bitmaps, int colors,
                                                int colorBits, bool systemColors) {
     if (bitmaps.empty() || std::find(bitmaps.begin(), bitmaps.end(), nullptr) != bitmaps.end())
-        throw EInvalidGraphic("Invalid bitmap list");
+        throw GIFException(sInvalidBitmapList);
     return OptimizedPalette(bitmaps, colors, colorBits, systemColors);
 }
 

@@ -1,7 +1,7 @@
 #include "colour/dib.h"
 
+#include "colour/color_errors.h"
 #include "colour/color_lookup.h"
-#include "framework/core/exceptions.h"
 
 #include <algorithm>
 #include <array>
@@ -12,9 +12,9 @@ namespace {
 
 void CheckDIBRequest(const TBitmap& bitmap, TPixelFormat pixelFormat) {
     if (pixelFormat == TPixelFormat::pf32bit)
-        throw EInvalidGraphic("Unsupported PixelFormat");
+        throw GIFException(sInvalidPixelFormat);
     if (bitmap.Empty())
-        throw EInvalidGraphic("Bitmap image is not valid");
+        throw EInvalidGraphic(sInvalidBitmap);
 }
 
 int TableEntries(TPixelFormat pixelFormat) {
@@ -58,10 +58,10 @@ TDIBWriter::TDIBWriter(TBitmap& bitmap, std::optional<TPalette> palette, int wid
                        TPixelFormat pixelFormat)
     : TDIB(bitmap, pixelFormat), palette_(std::move(palette)), width_(width), height_(height) {
     if (pixelFormat != TPixelFormat::pf8bit && pixelFormat != TPixelFormat::pf24bit)
-        throw EInvalidGraphic("Unsupported PixelFormat");
+        throw GIFException(sInvalidPixelFormat);
     // Negative sizes would describe no image at all; they are refused with zero sizes.
     if (width <= 0 || height <= 0)
-        throw EInvalidGraphic("Invalid image dimensions");
+        throw GIFException(sBadDimension);
 }
 
 TDIBWriter::~TDIBWriter() {
@@ -73,11 +73,13 @@ void TDIBWriter::CreateImage() {
     const bool indexed = PixelFormat() == TPixelFormat::pf8bit;
     QImage image(width_, height_, indexed ? QImage::Format_Indexed8 : QImage::Format_BGR888);
     if (image.isNull())
-        throw EOutOfMemory("Failed to allocate memory for GIF DIB");
+        throw EOutOfMemory(sOutOfMemDIB);
     image.fill(0);
     if (indexed) {
-        // Without a palette the table is all black, as the zero-filled table of a fresh DIB is.
-        QList<QRgb> table = palette_ ? palette_->toColorTable().mid(0, 256) : QList<QRgb>(256, qRgb(0, 0, 0));
+        // An 8-bit DIB always carries 256 entries; those past the palette are zero (black), as in
+        // a fresh DIB's table.
+        QList<QRgb> table = palette_ ? palette_->toColorTable().mid(0, 256) : QList<QRgb>();
+        table.resize(256, qRgb(0, 0, 0));
         image.setColorTable(table);
     }
     image_ = image;
@@ -87,7 +89,7 @@ std::uint8_t* TDIBWriter::RowPointer(int row) {
     if (image_.isNull())
         CreateImage();
     if (row < 0 || row >= height_)
-        throw EInvalidGraphicOperation("Scan line index out of range");
+        throw EInvalidGraphicOperation(sScanLineRange);
     return image_.scanLine(row);
 }
 

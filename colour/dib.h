@@ -40,8 +40,8 @@ public:
     int Height() const { return Bitmap().Height(); }
 };
 
-// Builds a width × height image of 8 or 24 bits per pixel; 8-bit images take the palette's
-// entries as their colour table. The image is made at the first RowPointer call and handed to
+// Builds a width × height image of 8 or 24 bits per pixel; 8-bit images carry a 256-entry
+// colour table: the palette's entries, then black. The image is made at the first RowPointer call and handed to
 // the bitmap when the writer is destroyed.
 class TDIBWriter final : public TDIB {
 public:

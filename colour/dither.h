@@ -7,7 +7,7 @@
 // DitherPixel (which advances Column()), and call EndRow after each row.
 
 #include "colour/color_lookup.h"
-#include "colour/colour_options.h"
+#include "colour/color_options.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
 #include "colour/reduce_colors.h"
 
+#include "colour/color_errors.h"
 #include "colour/color_lookup.h"
 #include "colour/color_quantizer.h"
 #include "colour/dib.h"
 #include "colour/dither.h"
 #include "colour/fixed_palettes.h"
-#include "framework/core/exceptions.h"
 #include "framework/graphics/stock_palettes.h"
 
 namespace qm {
@@ -28,7 +28,7 @@ TReductionPalette WithFastLookup(TPalette palette) {
 
 int QuantizeColors(int reductionBits) {
     if (reductionBits < 1 || reductionBits > 8)
-        throw EInvalidGraphicOperation("Invalid Bits Per Pixel value");
+        throw EInvalidGraphicOperation(sInvalidBitSize);
     return 1 << reductionBits;
 }
 

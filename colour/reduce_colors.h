@@ -2,7 +2,7 @@
 // Colour reduction: turns any bitmap into a new 8-bit bitmap whose colour table is the palette
 // chosen for the reduction, mapping every pixel through a lookup and a ditherer.
 
-#include "colour/colour_options.h"
+#include "colour/color_options.h"
 #include "framework/graphics/bitmap.h"
 
 #include <memory>

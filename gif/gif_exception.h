@@ -1,16 +1,12 @@
 #pragma once
-// The exception of the GIF unit and the fixed texts of its errors, warnings and progress stages.
+// The fixed texts of the GIF model's errors, warnings and progress stages. The exception itself
+// and the texts colour processing shares are in colour/color_errors.h.
 
-#include "framework/core/exceptions.h"
+#include "colour/color_errors.h"
+#include "framework/core/stream.h" // sOutOfData, which the stream reads raise
 
 namespace qm {
 
-class GIFException : public EInvalidGraphic {
-public:
-    using EInvalidGraphic::EInvalidGraphic;
-};
-
-inline constexpr const char* sOutOfData = "Premature end of data";
 inline constexpr const char* sTooManyColors = "Color table overflow";
 inline constexpr const char* sBadColorIndex = "Invalid color index";
 inline constexpr const char* sBadVersion = "Unsupported GIF version";
@@ -19,7 +15,6 @@ inline constexpr const char* sScreenBadColorSize = "Invalid number of colors spe
 inline constexpr const char* sImageBadColorSize = "Invalid number of colors specified in Image Descriptor";
 inline constexpr const char* sUnknownExtension = "Unknown extension type";
 inline constexpr const char* sBadExtensionLabel = "Invalid extension introducer";
-inline constexpr const char* sOutOfMemDIB = "Failed to allocate memory for GIF DIB";
 inline constexpr const char* sDIBCreate = "Failed to create DIB from Bitmap";
 inline constexpr const char* sDecodeTooFewBits = "Decoder bit buffer under-run";
 inline constexpr const char* sDecodeCircular = "Circular decoder table entry";
@@ -37,15 +32,11 @@ inline constexpr const char* sScreenSizeExceeded = "Image exceeds Logical Screen
 inline constexpr const char* sNoColorTable = "No global or local color table defined";
 inline constexpr const char* sBadPixelCoordinates = "Invalid pixel coordinates";
 inline constexpr const char* sUnsupportedBitmap = "Unsupported bitmap format";
-inline constexpr const char* sInvalidPixelFormat = "Unsupported PixelFormat";
-inline constexpr const char* sBadDimension = "Invalid image dimensions";
 inline constexpr const char* sNoDIB = "Image has no DIB";
 inline constexpr const char* sInvalidStream = "Invalid stream operation";
 inline constexpr const char* sInvalidColor = "Color not in color table";
-inline constexpr const char* sInvalidBitSize = "Invalid Bits Per Pixel value";
 inline constexpr const char* sEmptyColorMap = "Color table is empty";
 inline constexpr const char* sEmptyImage = "Image is empty";
-inline constexpr const char* sInvalidBitmapList = "Invalid bitmap list";
 inline constexpr const char* sInvalidReduction = "Invalid reduction method";
 inline constexpr const char* sGIFImageFile = "GIF Image";
 inline constexpr const char* sProgressLoading = "Loading...";
@@ -54,9 +45,15 @@ inline constexpr const char* sProgressConverting = "Converting...";
 inline constexpr const char* sProgressRendering = "Rendering...";
 inline constexpr const char* sProgressCopying = "Copying...";
 inline constexpr const char* sProgressOptimizing = "Optimizing...";
-// Our own: a frame larger than the reader is prepared to hold in memory.
+// A frame larger than the reader's limits let it hold in memory.
 inline constexpr const char* sFrameTooLarge = "Failed to allocate memory for GIF frame pixels";
-// Our own: a minimum code size that leaves no room for the code tables.
+// A frame far larger than the data in the file could ever fill.
+inline constexpr const char* sFrameExceedsData = "GIF frame too large for the data in the file";
+// A minimum code size that leaves no room for the code tables.
 inline constexpr const char* sBadCodeSize = "Invalid LZW minimum code size";
+
+// When an invisible frame goes and its time is added to the frame before, the sum can exceed the
+// longest delay a frame can hold.
+inline constexpr const char* sDelayTooLong = "Frame delay too long, shortened to 65535";
 
 } // namespace qm

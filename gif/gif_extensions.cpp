@@ -104,10 +104,12 @@ const TGIFExtensionClass* TGIFApplicationExtension::FindSubExtension(const TGIFE
     TGIFApplicationRec code{};
     if (size == 10)
         return ReadAvailable(stream, code.data(), 10) == 10 ? &TGIFUnknownAppExtension::Class : nullptr;
-    if (size != 11 || ReadAvailable(stream, code.data(), 11) != 11) {
+    if (size < 11 || ReadAvailable(stream, code.data(), 11) != 11) {
         stream.seek(start);
         return &self;
     }
+    // A longer block names the extension in its first eleven bytes like any other.
+    SkipBytes(stream, size - 11);
     const TGIFExtensionClass* found = LookUp(AppExtensionRegistry(), code);
     return found != nullptr ? found : &TGIFUnknownAppExtension::Class;
 }
@@ -330,6 +332,15 @@ void TGIFTextExtension::LoadFromStream(QIODevice& stream) {
 
 void TGIFCommentExtension::SaveToStream(QIODevice& stream) {
     SaveFraming(stream);
+    // A comment whose first sub-block is the terminator is misread by other readers as the start
+    // of the next block, so a comment without text keeps one sub-block of a single zero byte.
+    const bool empty =
+        std::all_of(Text.begin(), Text.end(), [](const std::string& line) { return line.empty(); });
+    if (empty) {
+        const std::uint8_t noText[3] = {1, 0, 0};
+        WriteCheck(stream, noText, sizeof noText);
+        return;
+    }
     SaveText(stream);
 }
 
@@ -393,8 +404,17 @@ void TGIFApplicationExtension::LoadFromStream(QIODevice& stream) {
     LoadData(stream);
 }
 
-void TGIFApplicationExtension::SaveData(QIODevice&) {}
-void TGIFApplicationExtension::LoadData(QIODevice&) {}
+// An application extension of no known kind still ends with its sub-block terminator, so the
+// blocks after it are read and written where they belong.
+void TGIFApplicationExtension::SaveData(QIODevice& stream) {
+    WriteByte(stream, 0);
+}
+
+void TGIFApplicationExtension::LoadData(QIODevice& stream) {
+    std::uint8_t count = 0;
+    while (ReadOptionalByte(stream, count) && count != 0)
+        SkipBytes(stream, count);
+}
 
 void TGIFUnknownAppExtension::SaveData(QIODevice& stream) {
     for (const auto& block : blocks_) {
@@ -421,7 +441,11 @@ TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* subImage) : TGIFApplicationExte
 void TGIFAppExtNSLoop::LoadData(QIODevice& stream) {
     std::uint8_t count = 0;
     while (ReadOptionalByte(stream, count) && count != 0) {
-        const std::uint8_t id = ReadByte(stream);
+        std::uint8_t id = 0;
+        if (!ReadOptionalByte(stream, id)) {
+            Warning(TGIFSeverity::gsWarning, sOutOfData);
+            return;
+        }
         std::uint8_t value[4];
         if ((id & 7) == 1) {
             if (count < 3)

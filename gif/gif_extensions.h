@@ -2,7 +2,7 @@
 // The extension classes: graphic control, plain text, comment and application extensions (the
 // loop extension and an opaque keeper of unknown ones), each loading and saving its exact bytes.
 
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_extension.h"
 
 #include <array>
@@ -137,7 +137,8 @@ public:
 
     void SaveToStream(QIODevice& stream) override;
     void LoadFromStream(QIODevice& stream) override;
-    // The data sub-blocks after the identifier; a plain application extension has none of its own.
+    // The data sub-blocks after the identifier. A plain application extension keeps none: it steps
+    // over them on load and writes only the terminator.
     virtual void SaveData(QIODevice& stream);
     virtual void LoadData(QIODevice& stream);
 

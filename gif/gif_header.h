@@ -1,7 +1,7 @@
 #pragma once
 // The header item of a GIF image: the logical screen descriptor and the global colour map.
 
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_item.h"
 
 #include <cstdint>

@@ -137,6 +137,8 @@ bool TGIFImage::GetDoDither() const {
 }
 
 void TGIFImage::Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message) {
+    if (loading_ && ReadSettings.Tolerance == TGIFTolerance::gtStrict)
+        throw GIFException(message);
     if (OnWarning)
         OnWarning(sender, severity, message);
 }

@@ -3,9 +3,9 @@
 // (logical screen and global colour map) and its frames; each frame owns its extensions, local
 // colour map and pixels.
 
-#include "colour/colormap.h"
-#include "colour/colour_options.h"
+#include "colour/color_options.h"
 #include "framework/graphics/graphic.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_header.h"
 #include "gif/gif_settings.h"
 #include "gif/gif_subimage.h"
@@ -53,8 +53,13 @@ public:
     void SetHeight(int value) override { SetScreenExtent(value, false); }
     bool Equals(const TGraphic& other) const { return &other == this; }
 
+    // Reads with ReadSettings; LoadFromFile and the picture system come here too.
     void LoadFromStream(QIODevice& stream) override;
+    // Reads with `settings`, which stay the image's ReadSettings.
+    void LoadFromStream(QIODevice& stream, const TGIFReadSettings& settings);
     void SaveToStream(QIODevice& stream) override;
+    // The limits and tolerance of the reader.
+    TGIFReadSettings ReadSettings;
 
     TGIFVersion Version() const;
     int ColorResolution() const;
@@ -73,6 +78,13 @@ public:
     int Add(const TPersistent& source);
     // Drops derived data and moves a single frame's local colours into an empty global map.
     void Pack();
+    // Makes the image smaller without changing how it looks: the chosen steps over all frames
+    // (gif_optimize.cpp). The reduction settings are accepted for the rmPalette check only.
+    void Optimize(TGIFOptimizeOptions options, TColorReduction reduction, TDitherMode ditherMode,
+                  int reductionBits);
+    // Merges the global and every local colour map into one global map of at most 256 colours.
+    // Returns how many used colours found no room and now show as their nearest kept colour.
+    int OptimizeColorMap();
 
     TGIFDrawOptions DrawOptions() const { return drawOptions_; }
     void SetDrawOptions(TGIFDrawOptions value);
@@ -91,6 +103,7 @@ public:
     TGIFImageList& Images() { return *images_; }
     const TGIFImageList& Images() const { return *images_; }
 
+    // Hands a soft problem to OnWarning; while a strict load runs, raises it as a GIFException.
     virtual void Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message);
     TGIFWarning OnWarning;
 
@@ -110,6 +123,7 @@ private:
     int reductionBits_ = 8;
     std::optional<QImage> bitmap_;
     std::optional<TPalette> palette_;
+    bool loading_ = false;
 };
 
 } // namespace qm

@@ -21,6 +21,18 @@ bool IsGIFSignature(const std::uint8_t* bytes) {
     return std::toupper(bytes[0]) == 'G' && std::toupper(bytes[1]) == 'I' && std::toupper(bytes[2]) == 'F';
 }
 
+// Marks an image as loading while one load runs, also when it ends in an exception.
+class TLoadingFlag {
+public:
+    explicit TLoadingFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TLoadingFlag() { flag_ = false; }
+    TLoadingFlag(const TLoadingFlag&) = delete;
+    TLoadingFlag& operator=(const TLoadingFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // Steps back over the byte just read, so that the next reader sees it again.
 void StepBack(QIODevice& stream, qint64 bytes = 1) {
     stream.seek(std::max<qint64>(0, stream.pos() - bytes));
@@ -28,10 +40,16 @@ void StepBack(QIODevice& stream, qint64 bytes = 1) {
 
 } // namespace
 
+void TGIFImage::LoadFromStream(QIODevice& stream, const TGIFReadSettings& settings) {
+    ReadSettings = settings;
+    LoadFromStream(stream);
+}
+
 void TGIFImage::LoadFromStream(QIODevice& stream) {
     TGIFProgressScope progress(*this, sProgressLoading);
     Clear();
     const qint64 start = stream.pos();
+    const TLoadingFlag loading(loading_);
     try {
         header_->LoadFromStream(stream);
         images_->LoadFromStream(stream, this);
@@ -116,7 +134,7 @@ void TGIFSubImage::LoadFromStream(QIODevice& stream) {
         return; // a frame of extensions only
     std::uint8_t bytes[10];
     ReadCheck(stream, bytes, sizeof bytes);
-    descriptor_.Separator = bytes[0];
+    // bytes[0] is 0x2C or whatever odd byte stood in its place; the frame is written with 0x2C.
     GetRect16(bytes + 1, descriptor_.Left, descriptor_.Top, descriptor_.Width, descriptor_.Height);
     descriptor_.PackedFields = bytes[9];
     if ((descriptor_.Width == 0 || descriptor_.Height == 0) && image_ != nullptr) {
@@ -146,12 +164,27 @@ std::uint64_t PixelsHeld(const TGIFImage* image) {
     return total;
 }
 
+// The bytes of the whole stream, also of one that cannot tell its size.
+std::uint64_t StreamBytes(const QIODevice& stream) {
+    const qint64 bytes = stream.isSequential() ? stream.pos() + stream.bytesAvailable() : stream.size();
+    return static_cast<std::uint64_t>(std::max<qint64>(bytes, 0));
+}
+
+// Refuses a frame the reader's limits do not let it hold, before any of it is allocated.
+void CheckFrameFits(std::uint64_t area, const TGIFImage* image, const QIODevice& stream,
+                    const TGIFReadSettings& settings) {
+    const std::uint64_t total = PixelsHeld(image) + area;
+    if (area > settings.MaximumFramePixels || total > settings.MaximumImagePixels)
+        throw GIFException(sFrameTooLarge);
+    if (total > settings.PixelsWithoutData + settings.PixelsPerDataByte * StreamBytes(stream))
+        throw GIFException(sFrameExceedsData);
+}
+
 } // namespace
 
 void TGIFSubImage::Decompress(QIODevice& stream) {
     const std::uint64_t area = static_cast<std::uint64_t>(Width()) * static_cast<std::uint64_t>(Height());
-    if (PixelsHeld(image_) + area > GIFMaximumImagePixels)
-        throw GIFException(sFrameTooLarge);
+    CheckFrameFits(area, image_, stream, image_ != nullptr ? image_->ReadSettings : TGIFReadSettings());
     const bool transparent = Transparent && GraphicControlExtension != nullptr;
     const auto fill =
         static_cast<std::uint8_t>(transparent ? GraphicControlExtension->GetTransparentColorIndex() : 0);

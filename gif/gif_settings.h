@@ -2,11 +2,12 @@
 // Shared vocabulary of the GIF unit (versions, severities, draw options, compression) and the
 // process-wide defaults that every new image copies.
 
-#include "colour/colour_options.h"
+#include "colour/color_options.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace qm {
@@ -34,25 +35,29 @@ enum class TGIFDrawOption : std::uint8_t {
     goAutoDither,
 };
 
-// A set of draw options; bit n stands for the option of ordinal n.
-class TGIFDrawOptions {
+// A set of options of the enumeration E; bit n stands for the option of ordinal n.
+template <class E, class Bits> class TOptionSet {
 public:
-    constexpr TGIFDrawOptions() = default;
-    constexpr explicit TGIFDrawOptions(std::uint16_t bits) : bits_(bits) {}
-    constexpr TGIFDrawOptions(std::initializer_list<TGIFDrawOption> options) {
+    constexpr TOptionSet() = default;
+    constexpr explicit TOptionSet(Bits bits) : bits_(bits) {}
+    constexpr TOptionSet(std::initializer_list<E> options) {
         for (const auto option : options)
-            bits_ = static_cast<std::uint16_t>(bits_ | bit(option));
+            bits_ = static_cast<Bits>(bits_ | bit(option));
     }
-    constexpr bool contains(TGIFDrawOption option) const { return (bits_ & bit(option)) != 0; }
-    constexpr std::uint16_t bits() const { return bits_; }
-    friend constexpr bool operator==(TGIFDrawOptions, TGIFDrawOptions) = default;
+    constexpr bool contains(E option) const { return (bits_ & bit(option)) != 0; }
+    constexpr Bits bits() const { return bits_; }
+    friend constexpr bool operator==(TOptionSet, TOptionSet) = default;
 
 private:
-    static constexpr std::uint16_t bit(TGIFDrawOption option) {
-        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(option));
-    }
-    std::uint16_t bits_ = 0;
+    static constexpr Bits bit(E option) { return static_cast<Bits>(1u << static_cast<unsigned>(option)); }
+    Bits bits_ = 0;
 };
+
+using TGIFDrawOptions = TOptionSet<TGIFDrawOption, std::uint16_t>;
+
+// The steps of an image's optimisation, in the order of their ordinals (not the order they run).
+enum class TGIFOptimizeOption : std::uint8_t { ooCrop, ooMerge, ooCleanup, ooColorMap, ooReduceColors };
+using TGIFOptimizeOptions = TOptionSet<TGIFOptimizeOption, std::uint8_t>;
 
 // Receives every soft problem of an image: the object that found it, how bad it is, and the text.
 using TGIFWarning =
@@ -77,11 +82,29 @@ inline int GIFMaximumDelay = 1000;
 inline bool DoAutoDither = false;
 inline bool PaletteDevice = false;
 
-// The largest frame (width x height) the reader allocates. A GIF frame can claim 65535 x 65535
-// pixels in ten bytes; this bound keeps a hostile file from exhausting memory while leaving room
-// for any real picture.
-inline std::uint64_t GIFMaximumFramePixels = 256ull * 1024 * 1024;
-// The most pixels all frames of one image may hold together while reading.
-inline std::uint64_t GIFMaximumImagePixels = 1024ull * 1024 * 1024;
+// The largest frame (width x height) the model holds. A frame header of ten bytes can claim
+// 65535 x 65535 pixels; this leaves room for any real picture.
+inline constexpr std::uint64_t GIFMaximumFramePixels = 256ull * 1024 * 1024;
+
+// How the reader treats input that breaks the format's rules but still leaves a picture.
+enum class TGIFTolerance : std::uint8_t {
+    gtTolerant, // each oddity is a warning and the load goes on
+    gtStrict,   // the first oddity ends the load with a GIFException carrying the warning's text
+};
+
+// Limits and tolerance of a load, handed to the reader with the image (TGIFImage::ReadSettings).
+// The pixel limits keep a hostile file from exhausting memory.
+struct TGIFReadSettings {
+    // The largest frame the reader allocates; above GIFMaximumFramePixels the model refuses it.
+    std::uint64_t MaximumFramePixels = GIFMaximumFramePixels;
+    // The most pixels all frames of one image may hold together.
+    std::uint64_t MaximumImagePixels = 1024ull * 1024 * 1024;
+    // Pixels must also be paid for by data. LZW yields well under 4096 pixels per byte, so a real
+    // file never needs more than that; this much is allowed on top of it, so that a small file
+    // may still describe a large plain picture.
+    std::uint64_t PixelsWithoutData = 64ull * 1024 * 1024;
+    std::uint64_t PixelsPerDataByte = 4096;
+    TGIFTolerance Tolerance = TGIFTolerance::gtTolerant;
+};
 
 } // namespace qm

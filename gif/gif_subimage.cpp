@@ -69,6 +69,10 @@ void TGIFSubImage::SetBoundsRect(const QRect& rect) {
 }
 
 void TGIFSubImage::DoSetBounds(int left, int top, int width, int height) {
+    // Each bound is a 16-bit field; a value beyond it is refused before anything changes.
+    for (const int bound : {left, top, width, height})
+        if (bound < 0 || bound > 0xFFFF)
+            throw GIFException(sBadDimension);
     const int oldWidth = descriptor_.Width;
     const int oldHeight = descriptor_.Height;
     descriptor_.Left = static_cast<std::uint16_t>(left);

@@ -2,7 +2,7 @@
 // One frame of a GIF image: its image descriptor, local colour map, extensions and pixels (one
 // colour index per byte, rows top to bottom, no padding).
 
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_extension.h"
 #include "gif/gif_item.h"
 
@@ -74,6 +74,12 @@ public:
     // The first graphic control extension created for this frame; owned by Extensions.
     TGIFGraphicControlExtension* GraphicControlExtension = nullptr;
     bool Transparent = false;
+    // Shrinks a transparent frame to the box around its visible pixels; an all-transparent frame
+    // becomes empty (gif_frame_optimize.cpp).
+    void Crop();
+    // Makes the pixels transparent that show the same colour as `previous` at the same place on
+    // the screen.
+    void Merge(TGIFSubImage* previous);
 
     // Derived data that rendering builds on demand; every change of pixels, bounds or colours
     // drops it.

@@ -5,9 +5,7 @@
 
 namespace qm {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("Quillmere"));
-}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 namespace {
 

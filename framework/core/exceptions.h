@@ -1,6 +1,6 @@
 #pragma once
 // The exception family of the framework. Handlers raise these; TApplication reports whatever
-// escapes an event handler in its standard message box and the program goes on.
+// escapes an event handler, EAbort included, in its standard message box and the program goes on.
 
 #include <stdexcept>
 #include <string>
@@ -38,7 +38,9 @@ public:
     using Exception::Exception;
 };
 
-// Silent: an abort unwinds an operation without being reported to the user.
+// Stops the operation in progress: a handler that refuses it (a before-delete handler, say)
+// raises EAbort, and the dataset leaves its state as it was. It is not silent: the application
+// object shows its message in the standard box like any other exception.
 class EAbort : public Exception {
 public:
     using Exception::Exception;

@@ -12,7 +12,7 @@ void ReadCheck(QIODevice& stream, void* buffer, std::size_t count) {
     while (done < count) {
         const qint64 n = stream.read(out + done, static_cast<qint64>(count - done));
         if (n <= 0)
-            throw EInvalidGraphic("Premature end of data");
+            throw EInvalidGraphic(sOutOfData);
         done += static_cast<std::size_t>(n);
     }
 }
@@ -26,10 +26,13 @@ std::uint8_t ReadByte(QIODevice& stream) {
 void WriteCheck(QIODevice& stream, const void* buffer, std::size_t count) {
     if (count == 0)
         return;
-    if (stream.write(static_cast<const char*>(buffer), static_cast<qint64>(count)) != static_cast<qint64>(count))
-        throw EInvalidGraphic("Stream write error");
+    if (stream.write(static_cast<const char*>(buffer), static_cast<qint64>(count)) !=
+        static_cast<qint64>(count))
+        throw EInvalidGraphic(sStreamWriteError);
 }
 
-void WriteByte(QIODevice& stream, std::uint8_t value) { WriteCheck(stream, &value, 1); }
+void WriteByte(QIODevice& stream, std::uint8_t value) {
+    WriteCheck(stream, &value, 1);
+}
 
 } // namespace qm

@@ -166,7 +166,7 @@ void TBitmap::SetPalette(const TPalette& palette) {
 
 void TBitmap::CheckRow(int row) const {
     if (row < 0 || row >= image_.height())
-        throw EInvalidGraphicOperation("Scan line index out of range");
+        throw EInvalidGraphicOperation(sScanLineRange);
 }
 
 std::uint8_t* TBitmap::ScanLine(int row) {
@@ -200,7 +200,7 @@ void TBitmap::LoadFromStream(QIODevice& stream) {
     reader.setAutoTransform(false);
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        throw EInvalidGraphic("Bitmap image is not valid");
+        throw EInvalidGraphic(sInvalidBitmap);
     SetImage(image);
 }
 

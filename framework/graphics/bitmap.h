@@ -16,6 +16,9 @@
 
 namespace qm {
 
+inline constexpr const char* sScanLineRange = "Scan line index out of range";
+inline constexpr const char* sInvalidBitmap = "Bitmap image is not valid";
+
 enum class TPixelFormat : std::uint8_t { pf1bit, pf4bit, pf8bit, pf24bit, pf32bit };
 
 int BitsPerPixel(TPixelFormat format);

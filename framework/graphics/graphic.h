@@ -12,7 +12,7 @@
 namespace qm {
 
 // Objects that can copy their state from another object of a compatible class. An unsupported
-// pairing raises EConvertError, as the framework always has.
+// pairing raises EConvertError.
 class TPersistent {
 public:
     virtual ~TPersistent() = default;

@@ -10,15 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Small caps keep every run fast and within the fuzzer's memory limit; the cap
     // itself is what is being checked, not its value.
-    qm::GIFMaximumFramePixels = 256u * 1024;
-    qm::GIFMaximumImagePixels = 1024u * 1024;
+    qm::TGIFReadSettings settings;
+    settings.MaximumFramePixels = 256u * 1024;
+    settings.MaximumImagePixels = 1024u * 1024;
+    settings.PixelsWithoutData = 64u * 1024;
     QBuffer in;
     in.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     in.open(QIODevice::ReadOnly);
     qm::TGIFImage image;
     image.OnWarning = [](const qm::TPersistent&, qm::TGIFSeverity, const std::string&) {};
     try {
-        image.LoadFromStream(in);
+        image.LoadFromStream(in, settings);
     } catch (const qm::GIFException&) {
     }
     if (image.GetEmpty())

@@ -1,5 +1,6 @@
 // Test entry for the application shell: the program's own application object, so that the
 // exception box of event handlers is the one under test. Widget tests always run off screen.
+#include "app/startup.h"
 #include "framework/controls/application.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qm::TApplication app(argc, argv);
+    qm::NameApplication(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,8 +1,8 @@
 // The DIB writer's checks and hand-over, and the bitmap described as a DIB.
+#include "colour/color_errors.h"
 #include "colour/dib.h"
 #include "colour/fixed_palettes.h"
-#include "framework/core/exceptions.h"
-#include "tests/colour/colour_test_util.h"
+#include "tests/colour/color_test_util.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -12,7 +12,7 @@ namespace {
 
 using test::ExpectError;
 using test::Indices;
-using test::TrueColourRow;
+using test::TrueColorRow;
 
 int Byte(const QByteArray& bytes, int at) {
     return static_cast<std::uint8_t>(bytes[at]);
@@ -20,12 +20,12 @@ int Byte(const QByteArray& bytes, int at) {
 
 TEST(DIBWriter, ChecksFormatDimensionsAndRows) {
     TBitmap target;
-    ExpectError<EInvalidGraphic>([&] { TDIBWriter(target, std::nullopt, 2, 2, TPixelFormat::pf4bit); },
-                                 "Unsupported PixelFormat");
-    ExpectError<EInvalidGraphic>([&] { TDIBWriter(target, std::nullopt, 0, 2, TPixelFormat::pf8bit); },
-                                 "Invalid image dimensions");
-    ExpectError<EInvalidGraphic>([&] { TDIBWriter(target, std::nullopt, 2, -1, TPixelFormat::pf24bit); },
-                                 "Invalid image dimensions");
+    ExpectError<GIFException>([&] { TDIBWriter(target, std::nullopt, 2, 2, TPixelFormat::pf4bit); },
+                              "Unsupported PixelFormat");
+    ExpectError<GIFException>([&] { TDIBWriter(target, std::nullopt, 0, 2, TPixelFormat::pf8bit); },
+                              "Invalid image dimensions");
+    ExpectError<GIFException>([&] { TDIBWriter(target, std::nullopt, 2, -1, TPixelFormat::pf24bit); },
+                              "Invalid image dimensions");
     TDIBWriter writer(target, std::nullopt, 2, 2, TPixelFormat::pf8bit);
     ExpectError<EInvalidGraphicOperation>([&] { writer.RowPointer(2); }, "Scan line index out of range");
     ExpectError<EInvalidGraphicOperation>([&] { writer.RowPointer(-1); }, "Scan line index out of range");
@@ -40,7 +40,10 @@ TEST(DIBWriter, HandsItsRowsAndPaletteToTheBitmapWhenDone) {
         EXPECT_TRUE(target.Empty());
     }
     EXPECT_EQ(Indices(target), (std::vector<int>{0, 0, 3, 1, 0, 0}));
-    EXPECT_EQ(target.Palette()->count(), 4);
+    QList<QRgb> table = WindowsGrayPalette().toColorTable();
+    table.resize(256, qRgb(0, 0, 0));
+    EXPECT_EQ(target.Image().colorTable(), table)
+        << "an 8-bit DIB carries 256 entries, zero past the palette";
     TBitmap untouched(1, 1, TPixelFormat::pf24bit);
     { TDIBWriter writer(untouched, std::nullopt, 5, 5, TPixelFormat::pf8bit); }
     EXPECT_EQ(untouched.Width(), 1);
@@ -84,8 +87,8 @@ TEST(DIBDescription, RefusesOtherFormatsAndEmptyBitmaps) {
     int header = 0;
     int image = 0;
     const TBitmap bitmap(2, 2, TPixelFormat::pf24bit);
-    ExpectError<EInvalidGraphic>([&] { InternalGetDIBSizes(bitmap, header, image, TPixelFormat::pf32bit); },
-                                 "Unsupported PixelFormat");
+    ExpectError<GIFException>([&] { InternalGetDIBSizes(bitmap, header, image, TPixelFormat::pf32bit); },
+                              "Unsupported PixelFormat");
     const TBitmap empty;
     QByteArray info;
     QByteArray bits;
@@ -110,7 +113,7 @@ TEST(DIBDescription, TrueColourRowsRunBottomUpInBlueGreenRed) {
 }
 
 TEST(DIBDescription, APaletteBecomesTheColourTableAndPixelsTakeItsNearestEntries) {
-    const TBitmap bitmap = TrueColourRow({{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 10, 10}});
+    const TBitmap bitmap = TrueColorRow({{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 10, 10}});
     const TPalette palette({{0, 0, 0, 0}, {0, 0, 250, 0}, {250, 0, 0, 0}, {0, 250, 0, 0}});
     QByteArray info;
     QByteArray bits;
@@ -120,7 +123,7 @@ TEST(DIBDescription, APaletteBecomesTheColourTableAndPixelsTakeItsNearestEntries
     EXPECT_EQ(info.mid(40 + 16, 4), QByteArray(4, '\0'));              // past the palette: black
 
     // Two entries, white first: black pixels take index 1.
-    const TBitmap mono = TrueColourRow({{0, 0, 0}, {255, 255, 255}, {0, 0, 0}});
+    const TBitmap mono = TrueColorRow({{0, 0, 0}, {255, 255, 255}, {0, 0, 0}});
     InternalGetDIB(mono, TPalette({{255, 255, 255, 0}, {0, 0, 0, 0}}), info, bits, TPixelFormat::pf1bit);
     EXPECT_EQ(Byte(bits, 0), 0xA0);
     EXPECT_EQ(Byte(info, 40), 255);

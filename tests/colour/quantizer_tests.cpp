@@ -1,9 +1,9 @@
 // The octree quantizer: leaves, folding order, averages and the palette layouts built from it.
+#include "colour/color_errors.h"
 #include "colour/color_quantizer.h"
-#include "framework/core/exceptions.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/stock_palettes.h"
-#include "tests/colour/colour_test_util.h"
+#include "tests/colour/color_test_util.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -13,13 +13,13 @@
 namespace qm {
 namespace {
 
-using test::Colour;
-using test::TrueColourRow;
+using test::Color;
+using test::TrueColorRow;
 
-std::vector<Colour> Table(const TColorQuantizer& quantizer) {
+std::vector<Color> Table(const TColorQuantizer& quantizer) {
     std::array<TRGBQuad, 256> table{};
     const int count = quantizer.BuildColorTable(table);
-    std::vector<Colour> colours;
+    std::vector<Color> colours;
     for (int i = 0; i < count; ++i)
         colours.emplace_back(table[static_cast<std::size_t>(i)].rgbRed,
                              table[static_cast<std::size_t>(i)].rgbGreen,
@@ -27,7 +27,7 @@ std::vector<Colour> Table(const TColorQuantizer& quantizer) {
     return colours;
 }
 
-std::vector<Colour> Quantize(const std::vector<Colour>& pixels, int maxColors, int colorBits = 8) {
+std::vector<Color> Quantize(const std::vector<Color>& pixels, int maxColors, int colorBits = 8) {
     TColorQuantizer quantizer(maxColors, colorBits);
     for (const auto& [r, g, b] : pixels)
         quantizer.AddColor(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
@@ -35,8 +35,8 @@ std::vector<Colour> Quantize(const std::vector<Colour>& pixels, int maxColors, i
     return Table(quantizer);
 }
 
-std::vector<Colour> Colours(const TPalette& palette) {
-    std::vector<Colour> colours;
+std::vector<Color> Colours(const TPalette& palette) {
+    std::vector<Color> colours;
     for (const TPaletteEntry& e : palette.entries())
         colours.emplace_back(e.peRed, e.peGreen, e.peBlue);
     return colours;
@@ -46,7 +46,7 @@ TEST(OctreeLeaves, FewColoursStayExactAndComeOutInTreeOrder) {
     // Tree order interleaves the bits high to low, red first: white (111...) comes last, and
     // (0, 0, 200) (blue top bit) before (0, 200, 0) (green top bit).
     EXPECT_EQ(Quantize({{255, 255, 255}, {0, 200, 0}, {0, 0, 200}, {0, 200, 0}}, 256),
-              (std::vector<Colour>{{0, 0, 200}, {0, 200, 0}, {255, 255, 255}}));
+              (std::vector<Color>{{0, 0, 200}, {0, 200, 0}, {255, 255, 255}}));
 }
 
 TEST(OctreeFolding, ThreeSeparateChainsFoldUpToTheRootAverage) {
@@ -56,7 +56,7 @@ TEST(OctreeFolding, ThreeSeparateChainsFoldUpToTheRootAverage) {
     EXPECT_EQ(quantizer.LeafCount(), 2);
     quantizer.AddColor(255, 0, 0);
     EXPECT_EQ(quantizer.LeafCount(), 1);
-    EXPECT_EQ(Table(quantizer), (std::vector<Colour>{{170, 85, 85}}));
+    EXPECT_EQ(Table(quantizer), (std::vector<Color>{{170, 85, 85}}));
 }
 
 TEST(OctreeFolding, FoldingASingleChildKeepsTheLeafCount) {
@@ -66,23 +66,23 @@ TEST(OctreeFolding, FoldingASingleChildKeepsTheLeafCount) {
     EXPECT_EQ(quantizer.LeafCount(), 2);
     quantizer.FoldDeepestNode(); // white's level-7 node, the most recent, has one child
     EXPECT_EQ(quantizer.LeafCount(), 2);
-    EXPECT_EQ(Table(quantizer), (std::vector<Colour>{{0, 0, 0}, {255, 255, 255}}));
+    EXPECT_EQ(Table(quantizer), (std::vector<Color>{{0, 0, 0}, {255, 255, 255}}));
 }
 
 TEST(OctreeFolding, TheMostRecentNodeOfTheDeepestLevelFoldsFirst) {
     // Two pairs that differ only in the lowest blue bit: each pair shares a level-7 node. With
     // three colours allowed, the fourth pixel folds the later pair's node.
     EXPECT_EQ(Quantize({{10, 10, 10}, {10, 10, 11}, {200, 200, 200}, {200, 200, 201}}, 3),
-              (std::vector<Colour>{{10, 10, 10}, {10, 10, 11}, {200, 200, 200}}));
+              (std::vector<Color>{{10, 10, 10}, {10, 10, 11}, {200, 200, 200}}));
     EXPECT_EQ(Quantize({{200, 200, 200}, {200, 200, 201}, {10, 10, 10}, {10, 10, 11}}, 3),
-              (std::vector<Colour>{{10, 10, 10}, {200, 200, 200}, {200, 200, 201}}));
+              (std::vector<Color>{{10, 10, 10}, {200, 200, 200}, {200, 200, 201}}));
 }
 
 TEST(OctreeFolding, AveragesWeighByPixelCountAndRoundDown) {
     // 3 × (0, 0, 0) and 1 × (0, 0, 1) fold to blue 1 / 4 = 0; 1 × (9, 9, 8) and 2 × (9, 9, 9)
     // fold to (9, 9, 26 / 3 = 8).
     EXPECT_EQ(Quantize({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 1}, {9, 9, 8}, {9, 9, 9}, {9, 9, 9}}, 2),
-              (std::vector<Colour>{{0, 0, 0}, {9, 9, 8}}));
+              (std::vector<Color>{{0, 0, 0}, {9, 9, 8}}));
 }
 
 TEST(OctreeFolding, AFoldedLeafTakesLaterColoursThatReachIt) {
@@ -93,7 +93,7 @@ TEST(OctreeFolding, AFoldedLeafTakesLaterColoursThatReachIt) {
     // The root is now the only leaf; white reaches it and joins the average.
     quantizer.AddColor(255, 255, 255);
     EXPECT_EQ(quantizer.LeafCount(), 1);
-    EXPECT_EQ(Table(quantizer), (std::vector<Colour>{{765 / 4, 510 / 4, 510 / 4}}));
+    EXPECT_EQ(Table(quantizer), (std::vector<Color>{{765 / 4, 510 / 4, 510 / 4}}));
 }
 
 TEST(OctreeFolding, NeverHoldsMoreLeavesThanColoursAfterAPixel) {
@@ -120,19 +120,19 @@ TEST(OctreeLimits, RefusesColourCountsAndDepthsItCannotHonour) {
 TEST(OctreeLimits, ShallowTreesMergeColoursSharingTheirTopBits) {
     // With 2 colour bits, leaves are made at level 2: only the top two bits of each channel count.
     EXPECT_EQ(Quantize({{0, 0, 0}, {63, 63, 63}, {64, 0, 0}}, 256, 2),
-              (std::vector<Colour>{{31, 31, 31}, {64, 0, 0}}));
+              (std::vector<Color>{{31, 31, 31}, {64, 0, 0}}));
 }
 
 TEST(OptimizedPalette, WithoutSystemColoursHoldsExactlyTheOctreeColours) {
-    TBitmap bitmap = TrueColourRow({{1, 2, 3}, {200, 100, 50}, {1, 2, 3}});
+    TBitmap bitmap = TrueColorRow({{1, 2, 3}, {200, 100, 50}, {1, 2, 3}});
     const TPalette palette = CreateOptimizedPaletteFromOneBitmap(bitmap, 256, 8, false);
-    EXPECT_EQ(Colours(palette), (std::vector<Colour>{{1, 2, 3}, {200, 100, 50}}));
+    EXPECT_EQ(Colours(palette), (std::vector<Color>{{1, 2, 3}, {200, 100, 50}}));
     for (const TPaletteEntry& e : palette.entries())
         EXPECT_EQ(e.peFlags, 0);
 }
 
 TEST(OptimizedPalette, SystemColoursFrameUpTo236OctreeColours) {
-    TBitmap bitmap = TrueColourRow({{1, 2, 3}, {200, 100, 50}});
+    TBitmap bitmap = TrueColorRow({{1, 2, 3}, {200, 100, 50}});
     const TPalette palette = CreateOptimizedPaletteFromOneBitmap(bitmap, 256, 8, true);
     const TPalette stock = StockDefaultPalette();
     ASSERT_EQ(palette.count(), 256);
@@ -147,21 +147,21 @@ TEST(OptimizedPalette, SystemColoursFrameUpTo236OctreeColours) {
 
     std::mt19937 random(3);
     std::uniform_int_distribution<int> any(0, 255);
-    std::vector<Colour> noise;
+    std::vector<Color> noise;
     for (int n = 0; n < 5000; ++n)
         noise.emplace_back(any(random), any(random), any(random));
-    TBitmap busy = TrueColourRow(noise);
+    TBitmap busy = TrueColorRow(noise);
     const TPalette full = CreateOptimizedPaletteFromOneBitmap(busy, 256, 8, true);
     ASSERT_EQ(full.count(), 256);
     EXPECT_EQ(full[246], stock[10]);
 }
 
 TEST(OptimizedPalette, ManyBitmapsFeedOneQuantizerInListOrder) {
-    TBitmap first = TrueColourRow({{200, 200, 200}, {200, 200, 201}});
-    TBitmap second = TrueColourRow({{10, 10, 10}, {10, 10, 11}});
+    TBitmap first = TrueColorRow({{200, 200, 200}, {200, 200, 201}});
+    TBitmap second = TrueColorRow({{10, 10, 10}, {10, 10, 11}});
     // As in the single-stream case, the later pair is folded when only three colours fit.
     EXPECT_EQ(Colours(CreateOptimizedPaletteFromManyBitmaps({&first, &second}, 3, 8, false)),
-              (std::vector<Colour>{{10, 10, 10}, {200, 200, 200}, {200, 200, 201}}));
+              (std::vector<Color>{{10, 10, 10}, {200, 200, 200}, {200, 200, 201}}));
 }
 
 TEST(OptimizedPalette, ConvertsIndexedBitmapsToTrueColourFirst) {
@@ -169,18 +169,18 @@ TEST(OptimizedPalette, ConvertsIndexedBitmapsToTrueColourFirst) {
     indexed.SetPalette(TPalette({{9, 8, 7, 0}, {1, 1, 1, 0}}));
     indexed.ScanLine(0)[1] = 1;
     EXPECT_EQ(Colours(CreateOptimizedPaletteFromOneBitmap(indexed, 16, 8, false)),
-              (std::vector<Colour>{{1, 1, 1}, {9, 8, 7}}));
+              (std::vector<Color>{{1, 1, 1}, {9, 8, 7}}));
     EXPECT_EQ(indexed.PixelFormat(), TPixelFormat::pf24bit);
 }
 
 TEST(OptimizedPalette, RefusesAnEmptyListOrAMissingBitmap) {
-    TBitmap bitmap = TrueColourRow({{1, 2, 3}});
+    TBitmap bitmap = TrueColorRow({{1, 2, 3}});
     for (const std::vector<TBitmap*>& list :
          {std::vector<TBitmap*>{}, std::vector<TBitmap*>{&bitmap, nullptr}}) {
         try {
             CreateOptimizedPaletteFromManyBitmaps(list, 256, 8, false);
             ADD_FAILURE() << "no error for a list of " << list.size();
-        } catch (const EInvalidGraphic& e) {
+        } catch (const GIFException& e) {
             EXPECT_STREQ(e.what(), "Invalid bitmap list");
         }
     }

@@ -1,6 +1,6 @@
-// Colour maps: capacity, adding and finding colours, the stream layout, imports and exports,
+// Color maps: capacity, adding and finding colours, the stream layout, imports and exports,
 // and the optimisation that sorts entries by use.
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 #include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"

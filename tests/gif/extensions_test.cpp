@@ -153,6 +153,22 @@ TEST_F(ExtensionFixture, LoopExtensionReadsLoopsAndBufferSize_AnimextsKeepsItsNa
     EXPECT_EQ(test::SavedBytes(*loop), bytes);
 }
 
+TEST_F(ExtensionFixture, LoopDataEndingAfterACountByteWarnsOnly) {
+    auto loaded = LoadOne(GifBytes().raw({0x21, 0xFF, 11}).text("NETSCAPE2.0").raw({3}).data());
+    ASSERT_NE(dynamic_cast<TGIFAppExtNSLoop*>(loaded.get()), nullptr);
+    EXPECT_EQ(log.messages, std::vector<std::string>{"Premature end of data"});
+}
+
+TEST_F(ExtensionFixture, CommentWithoutTextIsWrittenWithOneZeroByteSubBlock) {
+    const QByteArray zeroOnly = GifBytes().raw({0x21, 0xFE, 1, 0, 0}).data();
+    auto loaded = LoadOne(zeroOnly);
+    auto* comment = dynamic_cast<TGIFCommentExtension*>(loaded.get());
+    ASSERT_NE(comment, nullptr);
+    EXPECT_EQ(test::SavedBytes(*comment), zeroOnly);
+    comment->Text.clear();
+    EXPECT_EQ(test::SavedBytes(*comment), zeroOnly);
+}
+
 TEST_F(ExtensionFixture, LoopSubBlockTooShortIsInvalid) {
     const QByteArray bytes = GifBytes().raw({0x21, 0xFF, 11}).text("NETSCAPE2.0").raw({2, 1, 5, 0}).data();
     EXPECT_EQ(ErrorOf([&] { LoadOne(bytes); }), "Invalid GIF data");
@@ -191,7 +207,8 @@ TEST_F(ExtensionFixture, ApplicationFieldsArePaddedWithSpacesAndCut) {
     EXPECT_EQ(app.GetAuthentication(), "1.0");
     EXPECT_EQ(app.GetIdentifier(), "AB      ") << "nothing is written beyond a field";
     const QByteArray saved = test::SavedBytes(app);
-    EXPECT_EQ(saved, GifBytes().raw({0x21, 0xFF, 11}).text("AB      1.0").data());
+    EXPECT_EQ(saved, GifBytes().raw({0x21, 0xFF, 11}).text("AB      1.0").raw({0}).data())
+        << "even without data of its own the extension ends with the terminator";
 }
 
 TEST_F(ExtensionFixture, FramingIsChecked) {

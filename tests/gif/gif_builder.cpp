@@ -2,7 +2,7 @@
 
 namespace qm::test {
 
-std::vector<std::uint8_t> PackCodes(int minCodeSize, const std::vector<std::pair<int, int>>& codes) {
+std::vector<std::uint8_t> PackSizedCodes(const std::vector<std::pair<int, int>>& codes, int minCodeSize) {
     std::vector<std::uint8_t> bytes;
     std::uint32_t accumulator = 0;
     int bits = 0;
@@ -45,7 +45,7 @@ std::vector<std::uint8_t> PlainLZW(const std::vector<std::uint8_t>& pixels, int 
         ++sinceClear;
     }
     codes.emplace_back(clear + 1, width);
-    return PackCodes(minCodeSize, codes);
+    return PackSizedCodes(codes, minCodeSize);
 }
 
 GifBytes& GifBytes::raw(std::initializer_list<int> bytes) {

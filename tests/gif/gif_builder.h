@@ -12,8 +12,10 @@
 namespace qm::test {
 
 // Codes packed least-significant bit first into data sub-blocks: the minimum code size byte, the
-// sub-blocks and the zero-length terminator. Each code carries its own width.
-std::vector<std::uint8_t> PackCodes(int minCodeSize, const std::vector<std::pair<int, int>>& codes);
+// sub-blocks and the zero-length terminator. Each code carries its own width, so that streams a
+// decoder would never see from an encoder can be written down; the codec tests' PackCodes picks
+// the widths a decoder expects.
+std::vector<std::uint8_t> PackSizedCodes(const std::vector<std::pair<int, int>>& codes, int minCodeSize);
 
 // LZW data that a decoder reads without growing its code width: one code per pixel and a clear
 // code whenever the table would reach the next width.

@@ -77,6 +77,18 @@ TEST(FrameBounds, SizeChangeReallocatesZeroedPixels_MoveKeepsThem) {
     EXPECT_EQ(frame.Height(), 2);
 }
 
+TEST(FrameBounds, BoundsBeyondSixteenBitsAreRefusedBeforeTheFrameChanges) {
+    TGIFImage image;
+    TGIFSubImage& frame = AddFrame(image, 1, 2, 3, 4);
+    frame.Data()[0] = 5;
+    EXPECT_EQ(ErrorOf([&] { frame.SetBounds(3, 65536); }), "Invalid image dimensions");
+    EXPECT_EQ(ErrorOf([&] { frame.SetBounds(1, -1); }), "Invalid image dimensions");
+    EXPECT_EQ(ErrorOf([&] { frame.SetBoundsRect(QRect(0, 0, 70000, 1)); }), "Invalid image dimensions");
+    EXPECT_EQ(frame.GetBoundsRect(), QRect(QPoint(1, 2), QPoint(4, 6)));
+    EXPECT_EQ(frame.Data()[0], 5);
+    EXPECT_EQ(image.GetWidth(), 4);
+}
+
 TEST(FrameBounds, AFrameTooLargeToHoldIsRefusedClearly) {
     TGIFImage image;
     TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);

@@ -130,7 +130,7 @@ TEST(ReaderFrames, LocalTableIsReadAndInterlaceFlagKeptAsRead) {
 
 TEST(ReaderFrames, TruncatedDataKeepsTheTransparentIndexWithWarningsOnly) {
     // Clear and two pixels, no end code, no terminator: the stream just ends.
-    std::vector<std::uint8_t> cut = test::PackCodes(2, {{4, 3}, {1, 3}, {1, 3}});
+    std::vector<std::uint8_t> cut = test::PackSizedCodes({{4, 3}, {1, 3}, {1, 3}}, 2);
     cut.pop_back();
     auto loaded = LoadGif(GifBytes().header(3, 2, 4).gce(1, 0, 3).descriptor(0, 0, 3, 2).raw(cut).data());
     const Pixels& data = loaded->image->Images().Items(0)->Data();
@@ -152,14 +152,14 @@ TEST(ReaderFrames, SubBlockCountBeyondTheEndWarnsAndUsesWhatIsThere) {
 TEST(ReaderErrors, CircularCodeTableIsRefused) {
     // clear, then a first code beyond the table, a code that repeats it and a code that then
     // refers to itself.
-    const auto data = test::PackCodes(2, {{4, 3}, {6, 3}, {7, 3}, {6, 3}, {5, 3}});
+    const auto data = test::PackSizedCodes({{4, 3}, {6, 3}, {7, 3}, {6, 3}, {5, 3}}, 2);
     EXPECT_EQ(ErrorOf([&] { LoadGif(GifBytes().header(4, 4, 4).descriptor(0, 0, 4, 4).raw(data).data()); }),
               "Circular decoder table entry");
 }
 
 TEST(ReaderErrors, PrefixChainCyclingThroughTwoEntriesIsRefused) {
     // Entry 6 gets prefix 7 and entry 7 prefix 6; a walk from either would never end.
-    const auto data = test::PackCodes(2, {{4, 3}, {7, 3}, {6, 3}, {7, 3}, {6, 4}, {5, 4}});
+    const auto data = test::PackSizedCodes({{4, 3}, {7, 3}, {6, 3}, {7, 3}, {6, 4}, {5, 4}}, 2);
     EXPECT_EQ(ErrorOf([&] { LoadGif(GifBytes().header(4, 4, 4).descriptor(0, 0, 4, 4).raw(data).data()); }),
               "Circular decoder table entry");
 }
@@ -171,18 +171,91 @@ TEST(ReaderErrors, MinimumCodeSizeAboveElevenIsRefused) {
               sBadCodeSize);
 }
 
-TEST(ReaderLimits, HugeFramesAreRefusedClearly) {
+// Loads `bytes` with `settings`; errors pass on to the caller.
+std::unique_ptr<test::LoadedGif> LoadWith(const QByteArray& bytes, const TGIFReadSettings& settings) {
+    auto loaded = std::make_unique<test::LoadedGif>();
+    loaded->warnings.attach(*loaded->image);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    loaded->image->LoadFromStream(buffer, settings);
+    return loaded;
+}
+
+TEST(ReaderLimits, FramesBeyondTheSettingsLimitsAreRefusedClearly) {
     EXPECT_EQ(
         ErrorOf([] {
             LoadGif(GifBytes().header(1, 1, 4).descriptor(0, 0, 65535, 65535).raw({2, 0}).trailer().data());
         }),
         sFrameTooLarge);
-    const auto saved = GIFMaximumImagePixels;
-    GIFMaximumImagePixels = 6;
     const QByteArray twoFrames = TwoByTwo().frame(2, 2, kFour).trailer().data();
-    EXPECT_EQ(ErrorOf([&] { LoadGif(twoFrames); }), sFrameTooLarge);
-    GIFMaximumImagePixels = saved;
-    EXPECT_EQ(LoadGif(twoFrames)->image->Images().Count(), 2);
+    TGIFReadSettings settings;
+    settings.MaximumImagePixels = 6;
+    EXPECT_EQ(ErrorOf([&] { LoadWith(twoFrames, settings); }), sFrameTooLarge);
+    settings.MaximumImagePixels = 8;
+    settings.MaximumFramePixels = 3;
+    EXPECT_EQ(ErrorOf([&] { LoadWith(twoFrames, settings); }), sFrameTooLarge);
+    EXPECT_EQ(LoadGif(twoFrames)->image->Images().Count(), 2) << "the defaults hold both";
+}
+
+TEST(ReaderLimits, FramesMustBePaidForByData) {
+    // Five 16000 x 16000 frames in a few dozen bytes would take over a gigabyte.
+    GifBytes hostile = GifBytes().header(16000, 16000, 4);
+    for (int i = 0; i < 5; ++i)
+        hostile.descriptor(0, 0, 16000, 16000).raw({2, 0});
+    EXPECT_EQ(ErrorOf([&] { LoadGif(hostile.trailer().data()); }), sFrameExceedsData);
+
+    // A plain 1000 x 500 frame compresses to a few hundred bytes, well inside 4096 pixels a byte.
+    TGIFImage plain;
+    plain.ColorMap().Add(0);
+    plain.ColorMap().Add(0xFFFFFF);
+    auto frame = std::make_unique<TGIFSubImage>(&plain);
+    frame->DoSetBounds(0, 0, 1000, 500);
+    plain.Add(std::move(frame));
+    const QByteArray bytes = test::SaveGif(plain);
+    TGIFReadSettings dataOnly;
+    dataOnly.PixelsWithoutData = 0;
+    EXPECT_EQ(LoadWith(bytes, dataOnly)->image->Images().Items(0)->DataSize(), 500000u);
+    dataOnly.PixelsPerDataByte = 500000 / static_cast<std::uint64_t>(bytes.size()) - 1;
+    EXPECT_EQ(ErrorOf([&] { LoadWith(bytes, dataOnly); }), sFrameExceedsData);
+}
+
+TEST(ReaderTolerance, StrictReadingRaisesWhatTolerantReadingWarns) {
+    const QByteArray oddTrailer = TwoByTwo().raw({0x42}).data();
+    EXPECT_EQ(LoadGif(oddTrailer)->warnings.messages.size(), 2u);
+    TGIFReadSettings strict;
+    strict.Tolerance = TGIFTolerance::gtStrict;
+    EXPECT_EQ(ErrorOf([&] { LoadWith(oddTrailer, strict); }), "Unknown GIF block type");
+    auto clean = LoadWith(TwoByTwo().trailer().data(), strict);
+    EXPECT_EQ(clean->image->Images().Items(0)->Data(), kFour);
+    clean->image->Images().Items(0)->SetBounds(1, 1);
+    EXPECT_EQ(clean->warnings.messages.size(), 2u) << "outside a load, warnings stay warnings";
+}
+
+TEST(ReaderBlocks, ApplicationBlockLongerThanElevenBytesKeepsItsSubBlocksAndLaterFrames) {
+    for (const std::string identifier : {"NETSCAPE2.0", "XMP DataXMP"}) {
+        SCOPED_TRACE(identifier);
+        const QByteArray bytes = GifBytes()
+                                     .header(2, 2, 4)
+                                     .raw({0x21, 0xFF, 13})
+                                     .text(identifier)
+                                     .raw({'x', 'y', 3, 1, 4, 0, 0})
+                                     .frame(2, 2, kFour)
+                                     .frame(2, 2, {3, 2, 1, 0})
+                                     .trailer()
+                                     .data();
+        for (const QByteArray& file : {bytes, test::SaveGif(*LoadGif(bytes)->image)}) {
+            auto loaded = LoadGif(file);
+            ASSERT_EQ(loaded->image->Images().Count(), 2);
+            EXPECT_EQ(loaded->image->Images().Items(1)->Data(), (Pixels{3, 2, 1, 0}));
+            EXPECT_TRUE(loaded->warnings.messages.empty());
+            const TGIFExtension* extension = loaded->image->Images().Items(0)->Extensions().Items(0);
+            if (const auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(extension))
+                EXPECT_EQ(loop->Loops, 4);
+            else
+                EXPECT_EQ(dynamic_cast<const TGIFUnknownAppExtension&>(*extension).Blocks().size(), 1u);
+        }
+    }
 }
 
 TEST(ReaderProgress, ReportsStartRunningAndEnd_EndIsZeroOnFailure) {

@@ -72,6 +72,28 @@ TEST(WriterBytes, GlobalTableAndVersionFollowTheModel) {
     EXPECT_EQ(SaveGif(image).left(6), "GIF89a");
 }
 
+TEST(WriterBytes, TheImageSeparatorIsWrittenWhateverByteStoodInItsPlace) {
+    // A stray byte after the extensions is read in the separator's place.
+    const QByteArray odd = test::GifBytes()
+                               .header(1, 1, 2)
+                               .gce(0, 5, 0)
+                               .raw({0x07})
+                               .u16(0)
+                               .u16(0)
+                               .u16(1)
+                               .u16(1)
+                               .raw({0})
+                               .raw(test::PlainLZW({1}, 2))
+                               .trailer()
+                               .data();
+    const QByteArray copy = SaveGif(*LoadGif(odd)->image);
+    const qsizetype descriptor = 13 + 6 + 8;
+    EXPECT_EQ(static_cast<std::uint8_t>(copy[descriptor]), 0x2C);
+    auto loaded = LoadGif(copy);
+    EXPECT_TRUE(loaded->warnings.messages.empty());
+    EXPECT_EQ(loaded->image->Images().Items(0)->Data(), Pixels{1});
+}
+
 TEST(WriterRefusals, NoFramesNoVersion_AndPixelsBeyondTheTable) {
     TGIFImage image;
     EXPECT_EQ(ErrorOf([&] { SaveGif(image); }), "Unsupported GIF version");

@@ -2,7 +2,6 @@
 #include "tools/quillmere-gif/command_registry.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,6 +31,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         printHelp(stderr);
         return ExitUsage;
+    }
+    if (args[0] == "--version") {
+        std::printf("quillmere-gif %s\n", QM_VERSION);
+        return ExitOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printHelp(stdout);

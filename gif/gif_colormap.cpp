@@ -1,5 +1,6 @@
-#include "colour/colormap.h"
+#include "gif/gif_colormap.h"
 
+#include "colour/descending_quicksort.h"
 #include "framework/core/stream.h"
 #include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
@@ -215,42 +216,14 @@ void TGIFColorMap::RemapFrame(TGIFSubImage& frame, const TColorIndexMap& map) {
         gce->StoreTransparentColorIndex(map[static_cast<std::size_t>(gce->GetTransparentColorIndex())]);
 }
 
-namespace {
-
-// Sorts records L..R by descending count. The exact partition steps decide which of two equally
-// used colours ends up first, so they are kept as they are.
-void SortByUsage(TUsageCount& h, int l, int r) {
-    int i = l;
-    do {
-        i = l;
-        int j = r;
-        const std::int32_t pivot = h[static_cast<std::size_t>(static_cast<unsigned>(l + r) / 2)].Count;
-        do {
-            while (h[static_cast<std::size_t>(i)].Count > pivot)
-                ++i;
-            while (h[static_cast<std::size_t>(j)].Count < pivot)
-                --j;
-            if (i <= j) {
-                std::swap(h[static_cast<std::size_t>(i)], h[static_cast<std::size_t>(j)]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (l < j)
-            SortByUsage(h, l, j);
-        l = i;
-    } while (i < r);
-}
-
-} // namespace
-
 bool TGIFColorMap::DoOptimize() {
     if (count_ <= 1)
         return false;
     optimized_ = true;
     TUsageCount histogram;
     BuildHistogram(histogram);
-    SortByUsage(histogram, 0, count_ - 1);
+    SortDescending(std::span(histogram).first(static_cast<std::size_t>(count_)),
+                   [](const TUsageRec& rec) { return rec.Count; });
     bool moved = false;
     for (int i = 0; i < count_ && !moved; ++i)
         moved = histogram[static_cast<std::size_t>(i)].Index != i;

@@ -11,10 +11,10 @@
 
 namespace qm::test {
 
-using Colour = std::tuple<int, int, int>;
+using Color = std::tuple<int, int, int>;
 
 // A 24-bit picture filled row by row with `pixels`, repeated as often as needed.
-inline TBitmap TrueColourPicture(int width, int height, const std::vector<Colour>& pixels) {
+inline TBitmap TrueColorPicture(int width, int height, const std::vector<Color>& pixels) {
     TBitmap bitmap(width, height, TPixelFormat::pf24bit);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* p = bitmap.ScanLine(y);
@@ -29,8 +29,8 @@ inline TBitmap TrueColourPicture(int width, int height, const std::vector<Colour
 }
 
 // One row of the given pixels.
-inline TBitmap TrueColourRow(const std::vector<Colour>& pixels) {
-    return TrueColourPicture(static_cast<int>(pixels.size()), 1, pixels);
+inline TBitmap TrueColorRow(const std::vector<Color>& pixels) {
+    return TrueColorPicture(static_cast<int>(pixels.size()), 1, pixels);
 }
 
 // The indices of an 8-bit bitmap, top row first.

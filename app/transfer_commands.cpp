@@ -1,0 +1,128 @@
+// export and import: the four tables of the current folder's catalogue as CSV or JSON files.
+#include "app/catalogue_backup.h"
+#include "app/command_line.h"
+#include "app/single_instance.h"
+#include "catalogue/catalogue_schema.h"
+#include "catalogue/transfer/catalogue_transfer.h"
+#include "framework/core/exceptions.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace qm {
+
+namespace {
+
+struct TTransferArguments {
+    TTransferFormat format = TTransferFormat::tfCsv;
+    QStringList folders;
+};
+
+// [--format csv|json] and the folders; an empty optional after a usage error has been printed.
+std::optional<TTransferArguments> ParseTransferArguments(const QString& command,
+                                                         const QStringList& arguments) {
+    TTransferArguments parsed;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString value;
+        if (arguments[i] == QLatin1String("--format") && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (arguments[i].startsWith(QLatin1String("--format=")))
+            value = arguments[i].mid(9);
+        else if (arguments[i].startsWith(QLatin1String("--"))) {
+            UsageError(QStringLiteral("%1 does not know the option '%2'").arg(command, arguments[i]));
+            return std::nullopt;
+        } else {
+            parsed.folders << arguments[i];
+            continue;
+        }
+        const std::optional<TTransferFormat> format = TransferFormatNamed(value);
+        if (!format) {
+            UsageError(QStringLiteral("the format '%1' is neither csv nor json").arg(value));
+            return std::nullopt;
+        }
+        parsed.format = *format;
+    }
+    return parsed;
+}
+
+std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
+    std::vector<std::pair<QString, qint64>> named;
+    for (size_t t = 0; t < counts.size(); ++t)
+        named.emplace_back(CatalogueTables()[t].name, counts[t]);
+    return named;
+}
+
+// An existing catalogue opened for reading; raises qm::Exception when there is none.
+std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
+    if (!QFileInfo::exists(kCatalogueFile))
+        throw Exception(
+            QStringLiteral("there is no catalogue '%1' in this folder").arg(kCatalogueFile).toStdString());
+    auto connection = std::make_unique<TSQLiteConnection>(kCatalogueFile, TOpenMode::omReadOnly);
+    const QString problem = CatalogueSchemaProblem(*connection);
+    if (!problem.isEmpty())
+        throw Exception(QStringLiteral("The file '%1' is not a software catalogue: %2")
+                            .arg(kCatalogueFile, problem)
+                            .toStdString());
+    return connection;
+}
+
+TTableCounts ImportIntoCatalogue(const QString& folder, TTransferFormat format) {
+    TSQLiteConnection connection(kCatalogueFile, TOpenMode::omReadWrite);
+    const TTableCounts present = CatalogueRowCounts(connection);
+    if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
+        throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
+                            .arg(kCatalogueFile)
+                            .toStdString());
+    TTableCounts counts{};
+    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, format); });
+    return counts;
+}
+
+} // namespace
+
+int RunExportCommand(const QStringList& arguments) {
+    const std::optional<TTransferArguments> parsed =
+        ParseTransferArguments(QStringLiteral("export"), arguments);
+    if (!parsed)
+        return kExitUsage;
+    if (parsed->folders.size() > 1)
+        return UsageError(QStringLiteral("export writes into one folder"));
+    try {
+        const auto connection = OpenExistingCatalogue();
+        PrintCounts(Named(
+            ExportCatalogue(*connection, parsed->folders.value(0, QStringLiteral(".")), parsed->format)));
+        return kExitOk;
+    } catch (const std::exception& error) {
+        PrintError(QString::fromUtf8(error.what()));
+        return kExitFailed;
+    }
+}
+
+int RunImportCommand(const QStringList& arguments) {
+    const std::optional<TTransferArguments> parsed =
+        ParseTransferArguments(QStringLiteral("import"), arguments);
+    if (!parsed)
+        return kExitUsage;
+    if (parsed->folders.size() != 1)
+        return UsageError(QStringLiteral("import reads from one folder"));
+    TSingleInstance instance;
+    if (!instance.TryAcquire()) {
+        PrintError(QStringLiteral("Quillmere is running; close it before importing into its catalogue"));
+        return kExitFailed;
+    }
+    const bool created = !QFileInfo::exists(kCatalogueFile);
+    try {
+        PrepareCatalogueFile(kCatalogueFile);
+        if (!created)
+            ArmCatalogueBackup(kCatalogueFile);
+        PrintCounts(Named(ImportIntoCatalogue(parsed->folders.front(), parsed->format)));
+        return kExitOk;
+    } catch (const std::exception& error) {
+        if (created)
+            QFile::remove(kCatalogueFile);
+        PrintError(QString::fromUtf8(error.what()));
+        return kExitFailed;
+    }
+}
+
+} // namespace qm

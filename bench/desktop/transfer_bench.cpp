@@ -1,0 +1,170 @@
+// Moving tables in and out of catalogues beside the tools people use for the same job:
+// - the largest table of nwind.mdb (Order Details) read through our Jet layer into an SQLite file,
+//   beside mdb-export writing the same table as CSV;
+// - 100,000 software rows imported from CSV by `quillmere import`, beside the sqlite3 shell's
+//   .import of the same file into the same schema.
+// Each iteration runs ours and the peer on the same input; the counters give both times and
+// their ratio (ours / peer).
+#include "catalogue/catalogue_schema.h"
+#include "catalogue/transfer/catalogue_transfer.h"
+#include "framework/data/sqlite_connection.h"
+#include "jet/jet_database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+namespace qm::bench {
+
+namespace {
+
+constexpr int kSoftwareRows = 100000;
+
+double SecondsOf(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void RunOrFail(benchmark::State& state, QProcess& process) {
+    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        state.SkipWithError((process.program() + QStringLiteral(" failed: ") +
+                             QString::fromUtf8(process.readAllStandardError()))
+                                .toStdString()
+                                .c_str());
+}
+
+// Sets both times and their ratio as counters averaged over the iterations.
+void Report(benchmark::State& state, double ours, double peer) {
+    state.counters["ours_ms"] = benchmark::Counter(ours * 1000.0, benchmark::Counter::kAvgIterations);
+    state.counters["peer_ms"] = benchmark::Counter(peer * 1000.0, benchmark::Counter::kAvgIterations);
+    state.counters["ours/peer"] = ours / peer;
+}
+
+// Our side of the Jet workload: every row of a Jet table into a new SQLite table.
+void ReadJetTableIntoSqlite(const QString& jetFile, const QString& table, const QString& target) {
+    QFile::remove(target);
+    const TJetDatabase database(jetFile);
+    TSQLiteConnection connection(target, TOpenMode::omCreate);
+    connection.Execute(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
+    const QStringList columns = database.ColumnNames(table);
+    QStringList quoted;
+    QStringList parameters;
+    for (const QString& column : columns) {
+        quoted << QuoteIdentifier(column);
+        parameters << QStringLiteral("?");
+    }
+    connection.Execute(QStringLiteral("CREATE TABLE t (%1)").arg(quoted.join(u',')));
+    InTransaction(connection, [&] {
+        TSQLiteStatement insert =
+            connection.Prepare(QStringLiteral("INSERT INTO t VALUES (%1)").arg(parameters.join(u',')));
+        database.ReadRows(table, [&](const TSourceRow& row) {
+            insert.Reset();
+            for (size_t c = 0; c < row.size(); ++c)
+                insert.Bind(static_cast<int>(c) + 1, row[c]);
+            insert.Step();
+        });
+    });
+}
+
+void BM_JetTableBesideMdbExport(benchmark::State& state) {
+    const QString jetFile = QStringLiteral(QM_JET_SAMPLES "/nwind.mdb");
+    const QString table = QStringLiteral("Order Details");
+    QTemporaryDir dir;
+    double ours = 0;
+    double peer = 0;
+    for (auto _ : state) {
+        ours += SecondsOf([&] { ReadJetTableIntoSqlite(jetFile, table, dir.filePath("ours.db")); });
+        peer += SecondsOf([&] {
+            QProcess process;
+            process.setStandardOutputFile(dir.filePath("peer.csv"));
+            process.start(QStringLiteral("mdb-export"), {jetFile, table});
+            RunOrFail(state, process);
+        });
+    }
+    Report(state, ours, peer);
+}
+
+// A catalogue of `kSoftwareRows` programs exported as CSV once: names, keywords and 200-character
+// descriptions with commas, quotes and line breaks.
+QString SoftwareCsvFolder(const QTemporaryDir& dir) {
+    const QString folder = dir.filePath(QStringLiteral("csv"));
+    const QString file = dir.filePath(QStringLiteral("source.mdb"));
+    TSQLiteConnection connection(file, TOpenMode::omCreate);
+    CreateCatalogueSchema(connection);
+    InTransaction(connection, [&] {
+        connection.Execute(QStringLiteral("INSERT INTO CD (Name) VALUES ('Disc 1'), ('Disc 2');"
+                                          "INSERT INTO Category (Name) VALUES ('Tools');"
+                                          "INSERT INTO Type (Name) VALUES ('Freeware')"));
+        TSQLiteStatement insert = connection.Prepare(QStringLiteral(
+            "INSERT INTO SOFTWARE (Name, CDID, CategoryID, TypeID, Keywords, Description, Path) "
+            "VALUES (?, ?, 1, 1, ?, ?, ?)"));
+        const QString description =
+            QStringLiteral("A \"useful\" program, line one.\r\nLine two: ").repeated(5).left(200);
+        for (int i = 0; i < kSoftwareRows; ++i) {
+            insert.Reset();
+            insert.Bind(1, QStringLiteral("Program %1").arg(i));
+            insert.Bind(2, 1 + i % 2);
+            insert.Bind(3, QStringLiteral("tool, number %1, café").arg(i % 977));
+            insert.Bind(4, description);
+            insert.Bind(5, i % 3 ? QVariant() : QVariant(QStringLiteral("C:\\Pictures\\%1.jpg").arg(i)));
+            insert.Step();
+        }
+    });
+    ExportCatalogue(connection, folder, TTransferFormat::tfCsv);
+    return folder;
+}
+
+void BM_CsvImportBesideSqliteShell(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString folder = SoftwareCsvFolder(dir);
+    QByteArray schema;
+    {
+        TSQLiteConnection connection(dir.filePath(QStringLiteral("source.mdb")), TOpenMode::omReadOnly);
+        TSQLiteStatement select =
+            connection.Prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite%'"));
+        while (select.Step())
+            schema += select.Column(0).toString().toUtf8() + ";\n";
+    }
+    double ours = 0;
+    double peer = 0;
+    for (auto _ : state) {
+        QDir(dir.filePath("ours")).removeRecursively();
+        QDir().mkpath(dir.filePath("ours"));
+        QFile::remove(dir.filePath("peer.db"));
+        ours += SecondsOf([&] {
+            QProcess process;
+            process.setWorkingDirectory(dir.filePath("ours"));
+            process.start(QStringLiteral(QM_QUILLMERE_EXE), {"import", folder});
+            RunOrFail(state, process);
+        });
+        peer += SecondsOf([&] {
+            QProcess process;
+            process.start(QStringLiteral("sqlite3"), {dir.filePath("peer.db")});
+            process.write(schema + ".import --csv --skip 1 " + QFile::encodeName(folder) +
+                          "/SOFTWARE.csv SOFTWARE\n");
+            process.closeWriteChannel();
+            RunOrFail(state, process);
+        });
+    }
+    Report(state, ours, peer);
+}
+
+BENCHMARK(BM_JetTableBesideMdbExport)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CsvImportBesideSqliteShell)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
+
+} // namespace qm::bench
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

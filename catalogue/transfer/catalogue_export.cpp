@@ -1,0 +1,147 @@
+#include "catalogue/transfer/catalogue_transfer.h"
+#include "catalogue/transfer/csv.h"
+#include "framework/core/exceptions.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QSaveFile>
+
+namespace qm {
+
+namespace {
+
+// The rows of one table in ID order, one vector of values per row.
+template <typename OnRow>
+qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, OnRow&& onRow) {
+    QStringList names;
+    for (const TCatalogueColumn& column : table.columns)
+        names << QuoteIdentifier(column.name);
+    TSQLiteStatement select = connection.Prepare(
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(names.join(u','), QuoteIdentifier(table.name)));
+    std::vector<QVariant> values(table.columns.size());
+    qint64 rows = 0;
+    while (select.Step()) {
+        for (size_t c = 0; c < values.size(); ++c)
+            values[c] = select.Column(static_cast<int>(c));
+        onRow(values);
+        ++rows;
+    }
+    return rows;
+}
+
+bool IsNumber(const QVariant& value) {
+    return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
+}
+
+void SaveWhole(const QString& fileName, const QByteArray& bytes) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Exception(QStringLiteral("The file '%1' cannot be written: %2")
+                            .arg(fileName, file.errorString())
+                            .toStdString());
+}
+
+QByteArray CsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, qint64& rows) {
+    QByteArray out;
+    for (size_t c = 0; c < table.columns.size(); ++c)
+        AppendCsvField(out, table.columns[c].name.toUtf8(), false, c == 0);
+    out += "\r\n";
+    rows = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
+        for (size_t c = 0; c < values.size(); ++c) {
+            const QVariant& value = values[c];
+            AppendCsvField(out, value.isNull() ? QByteArray() : value.toString().toUtf8(),
+                           !value.isNull() && !IsNumber(value), c == 0);
+        }
+        out += "\r\n";
+    });
+    return out;
+}
+
+QByteArray JsonValue(const QVariant& value) {
+    if (value.isNull())
+        return "null";
+    if (IsNumber(value))
+        return value.toString().toUtf8();
+    // QJsonDocument writes a lone string as an array; take the element back out.
+    const QByteArray array =
+        QJsonDocument(QJsonArray{QJsonValue(value.toString())}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+// One row object per line, keys in column order, so that a reader can be pointed at a line.
+QByteArray JsonTables(TSQLiteConnection& connection, TTableCounts& counts) {
+    QByteArray out = "{\n";
+    for (size_t t = 0; t < CatalogueTables().size(); ++t) {
+        const TCatalogueTable& table = CatalogueTables()[t];
+        out += "  " + JsonValue(table.name) + ": [";
+        bool first = true;
+        counts[t] = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
+            out += first ? "\n    {" : ",\n    {";
+            first = false;
+            for (size_t c = 0; c < values.size(); ++c)
+                out += (c ? ", " : "") + JsonValue(table.columns[c].name) + ": " + JsonValue(values[c]);
+            out += '}';
+        });
+        out += first ? "]" : "\n  ]";
+        out += t + 1 < CatalogueTables().size() ? ",\n" : "\n";
+    }
+    return out + "}\n";
+}
+
+} // namespace
+
+std::optional<TTransferFormat> TransferFormatNamed(const QString& name) {
+    if (name == QLatin1String("csv"))
+        return TTransferFormat::tfCsv;
+    if (name == QLatin1String("json"))
+        return TTransferFormat::tfJson;
+    return std::nullopt;
+}
+
+QStringList TransferFileNames(TTransferFormat format) {
+    if (format == TTransferFormat::tfJson)
+        return {QStringLiteral("catalogue.json")};
+    QStringList names;
+    for (const TCatalogueTable& table : CatalogueTables())
+        names << table.name + QStringLiteral(".csv");
+    return names;
+}
+
+TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format) {
+    if (!QDir().mkpath(folder))
+        throw Exception(QStringLiteral("The folder '%1' cannot be made").arg(folder).toStdString());
+    const QDir dir(folder);
+    const QStringList files = TransferFileNames(format);
+    TTableCounts counts{};
+    // One read transaction: the files show the catalogue at one moment.
+    connection.Execute(QStringLiteral("BEGIN"));
+    try {
+        if (format == TTransferFormat::tfJson) {
+            SaveWhole(dir.filePath(files.front()), JsonTables(connection, counts));
+        } else {
+            for (size_t t = 0; t < CatalogueTables().size(); ++t)
+                SaveWhole(dir.filePath(files[static_cast<int>(t)]),
+                          CsvTable(connection, CatalogueTables()[t], counts[t]));
+        }
+    } catch (...) {
+        connection.Execute(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+    connection.Execute(QStringLiteral("COMMIT"));
+    return counts;
+}
+
+TTableCounts CatalogueRowCounts(TSQLiteConnection& connection) {
+    TTableCounts counts{};
+    for (size_t t = 0; t < CatalogueTables().size(); ++t) {
+        TSQLiteStatement count = connection.Prepare(
+            QStringLiteral("SELECT COUNT(*) FROM %1").arg(QuoteIdentifier(CatalogueTables()[t].name)));
+        count.Step();
+        counts[t] = count.ColumnInt64(0);
+    }
+    return counts;
+}
+
+} // namespace qm

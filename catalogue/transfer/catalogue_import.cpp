@@ -1,0 +1,243 @@
+#include "catalogue/transfer/catalogue_transfer.h"
+#include "catalogue/transfer/csv.h"
+#include "framework/core/exceptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <map>
+
+namespace qm {
+
+namespace {
+
+[[noreturn]] void Fail(const QString& file, int line, const QString& problem) {
+    throw Exception(QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(problem).toStdString());
+}
+
+QByteArray ReadWhole(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("The file '%1' cannot be read: %2")
+                            .arg(fileName, file.errorString())
+                            .toStdString());
+    return file.readAll();
+}
+
+int FindColumn(const TCatalogueTable& table, const QString& name) {
+    for (size_t c = 0; c < table.columns.size(); ++c)
+        if (table.columns[c].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(c);
+    return -1;
+}
+
+// Checks one row's values against the table and writes it; problems name the file and line.
+class TCheckedWriter {
+public:
+    TCheckedWriter(TSQLiteConnection& connection, const TCatalogueTable& table, const QString& file)
+        : table_(table), file_(file), writer_(connection, table), values_(table.columns.size()) {}
+
+    void Set(size_t column, const QVariant& value, int line) {
+        QString problem;
+        const std::optional<QVariant> checked = ColumnValue(table_.columns[column], value, problem);
+        if (!checked)
+            Fail(file_, line, problem);
+        values_[column] = *checked;
+    }
+
+    void Write(int line) {
+        try {
+            writer_.Write(values_);
+        } catch (const EDatabaseError& error) {
+            Fail(file_, line, QString::fromUtf8(error.what()));
+        }
+    }
+
+private:
+    const TCatalogueTable& table_;
+    const QString& file_;
+    TCatalogueRowWriter writer_;
+    std::vector<QVariant> values_;
+};
+
+// For each column of the table, its field in the CSV records.
+std::vector<size_t> CsvColumns(const TCsvRecord& header, const TCatalogueTable& table, const QString& file) {
+    std::vector<int> fieldOf(table.columns.size(), -1);
+    for (size_t f = 0; f < header.fields.size(); ++f) {
+        const int column = FindColumn(table, header.fields[f].text);
+        if (column < 0)
+            Fail(file, header.line,
+                 QStringLiteral("the table %1 has no column '%2'").arg(table.name, header.fields[f].text));
+        if (fieldOf[static_cast<size_t>(column)] >= 0)
+            Fail(file, header.line,
+                 QStringLiteral("the column %1 appears twice")
+                     .arg(table.columns[static_cast<size_t>(column)].name));
+        fieldOf[static_cast<size_t>(column)] = static_cast<int>(f);
+    }
+    std::vector<size_t> fields;
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+        if (fieldOf[c] < 0)
+            Fail(file, header.line, QStringLiteral("the column %1 is missing").arg(table.columns[c].name));
+        fields.push_back(static_cast<size_t>(fieldOf[c]));
+    }
+    return fields;
+}
+
+QVariant CsvValue(const TCsvField& field, const TCatalogueColumn& column) {
+    if (!field.quoted && field.text.isEmpty())
+        return {};
+    if (column.kind == TColumnKind::ckText)
+        return field.text;
+    bool number = false;
+    const qlonglong value = field.text.toLongLong(&number);
+    return number ? QVariant(value) : QVariant(field.text);
+}
+
+qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, const QString& file) {
+    const std::vector<TCsvRecord> records = ReadCsv(ReadWhole(file), file);
+    if (records.empty())
+        Fail(file, 1, QStringLiteral("the file is empty; it needs at least the header row"));
+    const std::vector<size_t> fields = CsvColumns(records.front(), table, file);
+    TCheckedWriter writer(connection, table, file);
+    for (size_t r = 1; r < records.size(); ++r) {
+        const TCsvRecord& record = records[r];
+        if (record.fields.size() != records.front().fields.size())
+            Fail(file, record.line,
+                 QStringLiteral("%1 fields where the header has %2")
+                     .arg(record.fields.size())
+                     .arg(records.front().fields.size()));
+        for (size_t c = 0; c < fields.size(); ++c)
+            writer.Set(c, CsvValue(record.fields[fields[c]], table.columns[c]), record.line);
+        writer.Write(record.line);
+    }
+    return static_cast<qint64>(records.size()) - 1;
+}
+
+// The line on which each row object of each table's array starts, found by a scan that follows
+// strings and nesting only: the document parser itself does not tell positions.
+std::map<QString, std::vector<int>> JsonRowLines(const QByteArray& bytes) {
+    std::map<QString, std::vector<int>> lines;
+    int depth = 0;
+    int line = 1;
+    qsizetype stringStart = -1;
+    QString lastString;
+    QString table;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\n')
+            ++line;
+        if (stringStart >= 0) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"') {
+                lastString = QString::fromUtf8(bytes.mid(stringStart, i - stringStart));
+                stringStart = -1;
+            }
+            continue;
+        }
+        if (c == '"')
+            stringStart = i + 1;
+        else if (c == '[' || c == '{') {
+            if (c == '[' && depth == 1)
+                table = lastString;
+            if (c == '{' && depth == 2)
+                lines[table].push_back(line);
+            ++depth;
+        } else if (c == ']' || c == '}')
+            --depth;
+    }
+    return lines;
+}
+
+int LineAt(const QByteArray& bytes, qsizetype offset) {
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + qMin(offset, bytes.size()), '\n'));
+}
+
+QString FindKey(const QJsonObject& object, const QString& name) {
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.key();
+    return {};
+}
+
+qint64 ImportJsonTable(TSQLiteConnection& connection, const TCatalogueTable& table, const QJsonArray& rows,
+                       const std::vector<int>& lines, const QString& file) {
+    TCheckedWriter writer(connection, table, file);
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const int line = static_cast<size_t>(r) < lines.size() ? lines[static_cast<size_t>(r)] : 1;
+        if (!rows[r].isObject())
+            Fail(file, line, QStringLiteral("a row of table %1 is not an object").arg(table.name));
+        const QJsonObject row = rows[r].toObject();
+        for (auto it = row.begin(); it != row.end(); ++it)
+            if (FindColumn(table, it.key()) < 0)
+                Fail(file, line, QStringLiteral("the table %1 has no column '%2'").arg(table.name, it.key()));
+        for (size_t c = 0; c < table.columns.size(); ++c) {
+            const QString key = FindKey(row, table.columns[c].name);
+            if (key.isEmpty())
+                Fail(file, line, QStringLiteral("the column %1 is missing").arg(table.columns[c].name));
+            const QJsonValue value = row.value(key);
+            if (value.isArray() || value.isObject())
+                Fail(file, line,
+                     QStringLiteral("the column %1 holds a list or an object").arg(table.columns[c].name));
+            if (value.isString() && table.columns[c].kind != TColumnKind::ckText)
+                Fail(file, line,
+                     QStringLiteral("%1 holds the text \"%2\", not a whole number")
+                         .arg(table.columns[c].name, value.toString()));
+            writer.Set(c, value.toVariant(), line);
+        }
+        writer.Write(line);
+    }
+    return rows.size();
+}
+
+TTableCounts ImportJson(TSQLiteConnection& connection, const QString& file) {
+    const QByteArray bytes = ReadWhole(file);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        Fail(file, LineAt(bytes, error.offset), error.errorString());
+    if (!document.isObject())
+        Fail(file, 1, QStringLiteral("the document is not an object of tables"));
+    const QJsonObject root = document.object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        const bool known =
+            std::any_of(CatalogueTables().begin(), CatalogueTables().end(), [&](const TCatalogueTable& t) {
+                return t.name.compare(it.key(), Qt::CaseInsensitive) == 0;
+            });
+        if (!known)
+            Fail(file, 1, QStringLiteral("the catalogue has no table '%1'").arg(it.key()));
+    }
+    const std::map<QString, std::vector<int>> lines = JsonRowLines(bytes);
+    TTableCounts counts{};
+    for (size_t t = 0; t < CatalogueTables().size(); ++t) {
+        const TCatalogueTable& table = CatalogueTables()[t];
+        const QString key = FindKey(root, table.name);
+        if (key.isEmpty() || !root.value(key).isArray())
+            Fail(file, 1, QStringLiteral("the table %1 is missing").arg(table.name));
+        const auto found = lines.find(key);
+        counts[t] = ImportJsonTable(connection, table, root.value(key).toArray(),
+                                    found == lines.end() ? std::vector<int>{} : found->second, file);
+    }
+    return counts;
+}
+
+} // namespace
+
+TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format) {
+    const QDir dir(folder);
+    const QStringList files = TransferFileNames(format);
+    for (const QString& file : files)
+        if (!QFile::exists(dir.filePath(file)))
+            throw Exception(QStringLiteral("The file '%1' is missing").arg(dir.filePath(file)).toStdString());
+    if (format == TTransferFormat::tfJson)
+        return ImportJson(connection, dir.filePath(files.front()));
+    TTableCounts counts{};
+    for (size_t t = 0; t < CatalogueTables().size(); ++t)
+        counts[t] =
+            ImportCsvTable(connection, CatalogueTables()[t], dir.filePath(files[static_cast<int>(t)]));
+    return counts;
+}
+
+} // namespace qm

@@ -1,0 +1,59 @@
+#pragma once
+// The four catalogue tables as rows of values, for moving a catalogue in and out of the file:
+// what each column may hold, and a writer that puts checked rows into a catalogue.
+
+#include "framework/data/sqlite_connection.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+enum class TColumnKind { ckKey, ckInteger, ckText };
+
+struct TCatalogueColumn {
+    QString name;
+    TColumnKind kind;
+};
+
+struct TCatalogueTable {
+    QString name;
+    std::vector<TCatalogueColumn> columns;
+};
+
+constexpr int kCatalogueTableCount = 4;
+// CD, Category, Type, SOFTWARE: the name tables first, so that a catalogue is written in the
+// order a reader meets the references.
+const std::array<TCatalogueTable, kCatalogueTableCount>& CatalogueTables();
+
+// Rows written per table, in the order of CatalogueTables().
+using TTableCounts = std::array<qint64, kCatalogueTableCount>;
+
+// The value a column stores for `value`, or an empty optional with `problem` set when the column
+// cannot hold it (a key must be a whole number, an integer column a whole number or NULL).
+std::optional<QVariant> ColumnValue(const TCatalogueColumn& column, const QVariant& value, QString& problem);
+
+// Appends rows to one table of a catalogue, IDs included, through one prepared statement.
+class TCatalogueRowWriter {
+public:
+    TCatalogueRowWriter(TSQLiteConnection& connection, const TCatalogueTable& table);
+    // `values` are in the table's column order and already checked. A duplicate ID raises
+    // EDatabaseError naming it.
+    void Write(const std::vector<QVariant>& values);
+
+private:
+    const TCatalogueTable& table_;
+    TSQLiteStatement insert_;
+};
+
+// Opens a new catalogue file for filling: it must not exist yet. Journal and syncing are off while
+// it fills, since a failed fill is thrown away; FinishNewCatalogue commits and closes it (the one
+// who puts it in place syncs it).
+std::unique_ptr<TSQLiteConnection> StartNewCatalogue(const QString& fileName);
+void FinishNewCatalogue(std::unique_ptr<TSQLiteConnection> connection);
+
+} // namespace qm

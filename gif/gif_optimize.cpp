@@ -1,0 +1,236 @@
+// Optimising a whole image in place: sorting colour maps by use, dropping transparency, disposal
+// and extensions that change nothing, making pixels that repeat the previous frame transparent,
+// and cropping transparent borders. Every step leaves the picture shown over time as it was.
+#include "framework/core/muldiv.h"
+#include "gif/gif_exception.h"
+#include "gif/gif_image.h"
+#include "gif/gif_optimize_support.h"
+#include "gif/gif_progress.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace qm {
+
+namespace {
+
+constexpr int kLargestDelay = std::numeric_limits<std::uint16_t>::max();
+
+// Reports "Optimizing..." as the frames are worked through: six passes over the frames the image
+// had at the start, each pass counting in full whether its option is chosen or not.
+class TOptimizeProgress {
+public:
+    TOptimizeProgress(TGIFImage& image, int frames) : image_(image), total_(6 * frames) {}
+    void FrameDone() {
+        ++done_;
+        Report();
+    }
+    void PassDone(int pass) {
+        done_ = pass * total_ / 6;
+        Report();
+    }
+
+private:
+    void Report() {
+        image_.Progress(TProgressStage::psRunning, MulDiv(done_, 100, total_), false, QRect(),
+                        sProgressOptimizing);
+    }
+    TGIFImage& image_;
+    int total_;
+    int done_ = 0;
+};
+
+class TImageOptimizer {
+public:
+    TImageOptimizer(TGIFImage& image, TOptimizeProgress& progress)
+        : image_(image), frames_(image.Images()), progress_(progress) {}
+
+    void SortColorMaps() {
+        if (image_.ColorMap().Count() > 0)
+            KeepingBackgroundColour(image_, [this] { image_.ColorMap().Optimize(); });
+        for (const auto& frame : frames_) {
+            if (frame->ColorMap().Count() > 0)
+                frame->ColorMap().Optimize();
+            progress_.FrameDone();
+        }
+    }
+
+    // A transparent index that no pixel uses makes nothing transparent.
+    void DropUnusedTransparency() {
+        for (const auto& frame : frames_) {
+            const auto t = TransparentIndex(*frame);
+            if (t && std::find(frame->Data().begin(), frame->Data().end(), *t) == frame->Data().end())
+                frame->GraphicControlExtension->SetTransparent(false);
+            progress_.FrameDone();
+        }
+    }
+
+    // Clearing or restoring a frame's area is pointless when the next frame covers all of it with
+    // opaque pixels, unless that next frame is itself undone afterwards: then what it restores
+    // to must stay as it was.
+    void DropCoveredDisposal() {
+        for (int i = 0; i + 1 < frames_.Count(); ++i) {
+            TGIFSubImage& frame = *frames_.Items(i);
+            const TGIFSubImage& next = *frames_.Items(i + 1);
+            auto* gce = frame.GraphicControlExtension;
+            if (gce != nullptr && DisposalUndoesFrame(gce->GetDisposal()) && !next.Transparent &&
+                ShownDisposal(next) != dmPrevious && Contains(next, frame))
+                gce->SetDisposal(dmNone);
+            progress_.FrameDone();
+        }
+    }
+
+    void MergeWithPreviousFrames() {
+        for (int i = frames_.Count() - 1; i >= 1; --i) {
+            int b = i - 1;
+            while (b > 0 && ShownDisposal(*frames_.Items(b)) == dmPrevious)
+                --b;
+            frames_.Items(i)->Merge(frames_.Items(b));
+            progress_.FrameDone();
+        }
+    }
+
+    void CropFrames() {
+        for (int i = frames_.Count() - 1; i >= 0; --i) {
+            CropFrame(i);
+            progress_.FrameDone();
+        }
+    }
+
+    void RemoveNeedlessBlocks() {
+        const TGIFAppExtNSLoop* loop = FirstLoopExtension();
+        for (int i = frames_.Count() - 1; i >= 0; --i) {
+            TGIFSubImage& frame = *frames_.Items(i);
+            RemoveNeedlessExtensions(frame, loop);
+            RemoveNeedlessControl(frame);
+            if (frame.GetEmpty() && frame.Extensions().Count() == 0)
+                frames_.Delete(i);
+            progress_.FrameDone();
+        }
+    }
+
+private:
+    static bool Contains(const TGIFSubImage& outer, const TGIFSubImage& inner) {
+        return outer.Left() <= inner.Left() && outer.Top() <= inner.Top() &&
+               outer.Left() + outer.Width() >= inner.Left() + inner.Width() &&
+               outer.Top() + outer.Height() >= inner.Top() + inner.Height();
+    }
+
+    // A frame that shows nothing can go when the frame before it can be shown for its time as
+    // well: that frame must stay on the screen after its own time and have a delay to add to.
+    // The frame must not clear its area afterwards nor start the loop.
+    bool CanDrop(int i) const {
+        if (i == 0)
+            return false;
+        const TGIFSubImage& frame = *frames_.Items(i);
+        const TGIFSubImage& before = *frames_.Items(i - 1);
+        const bool startsLoop =
+            std::any_of(frame.Extensions().begin(), frame.Extensions().end(), [](const auto& e) {
+                return dynamic_cast<const TGIFAppExtNSLoop*>(e.get()) != nullptr;
+            });
+        return before.GraphicControlExtension != nullptr && !DisposalUndoesFrame(ShownDisposal(before)) &&
+               !startsLoop;
+    }
+
+    void CropFrame(int i) {
+        TGIFSubImage& frame = *frames_.Items(i);
+        const auto t = TransparentIndex(frame);
+        // Cropping a frame that clears its area would leave the cut borders uncleared.
+        if (frame.GetEmpty() || !t || ShownDisposal(frame) == dmBackground)
+            return;
+        const bool allTransparent =
+            std::all_of(frame.Data().begin(), frame.Data().end(), [t](std::uint8_t p) { return p == *t; });
+        if (allTransparent && !CanDrop(i))
+            return;
+        const int delay = ShownDelay(frame);
+        frame.Crop();
+        if (!frame.GetEmpty())
+            return;
+        auto* before = frames_.Items(i - 1)->GraphicControlExtension;
+        int sum = ShownDelay(*frames_.Items(i - 1)) + delay;
+        if (sum > kLargestDelay) {
+            frame.Warning(TGIFSeverity::gsWarning, sDelayTooLong);
+            sum = kLargestDelay;
+        }
+        before->SetDelay(sum);
+        frames_.Delete(i);
+    }
+
+    const TGIFAppExtNSLoop* FirstLoopExtension() const {
+        for (const auto& frame : frames_)
+            for (const auto& extension : frame->Extensions())
+                if (const auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(extension.get()))
+                    return loop;
+        return nullptr;
+    }
+
+    // Comments, plain texts and foreign application data change nothing shown; of the loop
+    // extensions only the first counts, and only in an animation.
+    void RemoveNeedlessExtensions(TGIFSubImage& frame, const TGIFAppExtNSLoop* keptLoop) {
+        TGIFExtensionList& extensions = frame.Extensions();
+        for (int e = extensions.Count() - 1; e >= 0; --e) {
+            const TGIFExtension* extension = extensions.Items(e);
+            const bool loop = dynamic_cast<const TGIFAppExtNSLoop*>(extension) != nullptr;
+            const bool needless = dynamic_cast<const TGIFCommentExtension*>(extension) != nullptr ||
+                                  dynamic_cast<const TGIFTextExtension*>(extension) != nullptr ||
+                                  dynamic_cast<const TGIFUnknownAppExtension*>(extension) != nullptr ||
+                                  (loop && (extension != keptLoop || frames_.Count() <= 1));
+            if (needless)
+                extensions.Delete(e);
+        }
+    }
+
+    // A control block that asks for nothing the painter would not do anyway.
+    void RemoveNeedlessControl(TGIFSubImage& frame) {
+        auto* gce = frame.GraphicControlExtension;
+        if (gce == nullptr)
+            return;
+        const bool single = frames_.Count() == 1;
+        const int disposal = gce->GetDisposal();
+        if ((gce->GetDelay() == 0 || single) && !gce->GetTransparent() && !gce->GetUserInput() &&
+            (disposal == dmNone || disposal == dmNoDisposal || single))
+            frame.Extensions().Delete(frame.Extensions().IndexOf(gce));
+    }
+
+    TGIFImage& image_;
+    TGIFImageList& frames_;
+    TOptimizeProgress& progress_;
+};
+
+} // namespace
+
+void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction, TDitherMode /*ditherMode*/,
+                         int /*reductionBits*/) {
+    if (GetEmpty())
+        return;
+    TGIFProgressScope scope(*this, sProgressOptimizing);
+    TOptimizeProgress progress(*this, images_->Count());
+    TImageOptimizer optimizer(*this, progress);
+    using enum TGIFOptimizeOption;
+    if (options.contains(ooColorMap))
+        optimizer.SortColorMaps();
+    progress.PassDone(1);
+    if (options.contains(ooCleanup)) {
+        optimizer.DropUnusedTransparency();
+        progress.PassDone(2);
+        optimizer.DropCoveredDisposal();
+    }
+    progress.PassDone(3);
+    if (options.contains(ooMerge))
+        optimizer.MergeWithPreviousFrames();
+    progress.PassDone(4);
+    if (options.contains(ooCrop))
+        optimizer.CropFrames();
+    progress.PassDone(5);
+    if (options.contains(ooCleanup))
+        optimizer.RemoveNeedlessBlocks();
+    progress.PassDone(6);
+    FreeBitmap();
+    // Colour reduction would change how the image looks, so it is only checked, never done.
+    if (!options.contains(ooCleanup) && options.contains(ooReduceColors) &&
+        reduction == TColorReduction::rmPalette)
+        throw GIFException(sInvalidReduction);
+    scope.Succeeded();
+}
+
+} // namespace qm
