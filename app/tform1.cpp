@@ -249,6 +249,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormShow() {
     ui_->EditSearch->setFocus();
+    Browsing.EnablePicturePane(); // the Software page's colours
     Browsing.LayoutSoftwareColumns();
     Browsing.RefreshLookupLists(true);
     Browsing.RunSoftwareQuery(QString::fromLatin1(kAllSoftwareStatement));

@@ -23,6 +23,8 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), model_(new TDataSetModel
     const int rowHeight = fontMetrics().height() + 4;
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
+    // Titles wider than their column are elided; a bold title would be measured in the plain font.
+    horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setTextElideMode(Qt::ElideRight);
 }
 
