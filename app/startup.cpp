@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/catalogue_backup.h"
+#include "app/info_dialog.h"
 #include "app/jet_startup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
@@ -47,8 +48,13 @@ void NameApplication(TApplication& application) {
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
     try {
+        // The windows in their order of creation: the main window, the About dialog (its plasma
+        // runs from here on), the picture viewer. The dialogs stay hidden until used.
         TForm1 form(databaseFile);
         ShowCatalogueFile(form, databaseFile);
+        TInfo info;
+        form.SetAboutDialog(&info);
+        // Form2, the picture viewer, is created here.
         if (instance != nullptr) {
             QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
             instance->Listen();

@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "app/anchors.h"
+#include "app/form_resources.h"
 #include "app/help_viewer.h"
 #include "catalogue/software_query.h"
 #include "framework/controls/application.h"
@@ -17,22 +18,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-// Resources of a static library are registered by hand, outside any namespace.
-static void InitQuillmereResources() {
-    Q_INIT_RESOURCE(quillmere);
-}
-
 namespace qm {
 
 namespace {
 
 std::unique_ptr<Ui::TForm1> SetUpForm(QMainWindow* window) {
-    InitQuillmereResources();
-    // The form description's face is rarely installed here; take the closest narrow sans faces so
-    // that the captions fit the sizes they were laid out for.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("Arial"), QStringLiteral("Helvetica")});
+    PrepareFormResources();
     auto ui = std::make_unique<Ui::TForm1>();
     ui->setupUi(window);
     return ui;
@@ -218,6 +209,7 @@ void TForm1::ConnectActions() {
             Guarded(this, &TForm1::OptionsWordWrapDescriptionExecute));
     connect(ui_->HelpQuillmereHelp, &QAction::triggered, this,
             Guarded(this, &TForm1::HelpQuillmereHelpExecute));
+    connect(ui_->HelpAbout, &QAction::triggered, this, Guarded(this, &TForm1::HelpAboutExecute));
 }
 
 void TForm1::BindDataControls() {
@@ -425,6 +417,11 @@ void TForm1::HelpQuillmereHelpExecute() {
     if (helpViewer_ == nullptr)
         helpViewer_ = new THelpViewer(this);
     helpViewer_->ShowContents();
+}
+
+void TForm1::HelpAboutExecute() {
+    if (info_ != nullptr)
+        info_->exec();
 }
 
 } // namespace qm

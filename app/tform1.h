@@ -27,6 +27,7 @@
 #include <array>
 #include <memory>
 
+class QDialog;
 class QKeyEvent;
 class QTimer;
 class QToolButton;
@@ -69,6 +70,9 @@ public:
     void OptionsEnableMultipleselectExecute();
     void OptionsWordWrapDescriptionExecute();
     void HelpQuillmereHelpExecute();
+    // Shows the About dialog modally, once start-up has handed it over.
+    void HelpAboutExecute();
+    void SetAboutDialog(QDialog* info) { info_ = info; }
 
     // Brings the window to the front when another start of the program asks for it.
     void BringToFront();
@@ -101,6 +105,7 @@ private:
     std::array<QIcon, kImageCount> imageList1_;
     QTimer* timer1_;
     THelpViewer* helpViewer_ = nullptr;
+    QDialog* info_ = nullptr;
     bool centred_ = false;
     // The user has been told once that closing could not post a pending edit.
     bool closeRefused_ = false;

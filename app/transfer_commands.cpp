@@ -5,6 +5,7 @@
 #include "catalogue/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
+#include "jet/jet_database.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,8 +58,18 @@ std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
     if (!QFileInfo::exists(kCatalogueFile))
         throw Exception(
             QStringLiteral("there is no catalogue '%1' in this folder").arg(kCatalogueFile).toStdString());
+    if (LooksLikeJetFile(kCatalogueFile))
+        throw Exception(
+            QStringLiteral("'%1' is a Jet database; convert it first with: quillmere import-jet --replace %1")
+                .arg(kCatalogueFile)
+                .toStdString());
     auto connection = std::make_unique<TSQLiteConnection>(kCatalogueFile, TOpenMode::omReadOnly);
-    const QString problem = CatalogueSchemaProblem(*connection);
+    QString problem;
+    try {
+        problem = CatalogueSchemaProblem(*connection);
+    } catch (const EDatabaseError& error) {
+        problem = QString::fromUtf8(error.what());
+    }
     if (!problem.isEmpty())
         throw Exception(QStringLiteral("The file '%1' is not a software catalogue: %2")
                             .arg(kCatalogueFile, problem)

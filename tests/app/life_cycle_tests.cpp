@@ -151,7 +151,7 @@ TEST(MainWindowDescription, AFailedSaveIsReportedAndKeepsTheWindowAndTheTextUnti
     shown.Catalogue().Execute(QStringLiteral(
         "CREATE TRIGGER refuse BEFORE UPDATE ON SOFTWARE BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
     TypeDescription(form, QStringLiteral("will not be stored"));
-    test::TMessageBoxCatcher catcher;
+    test::TMessageBoxRecorder catcher;
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.Ui().DBMemoDescription->toPlainText(), "will not be stored");

@@ -7,6 +7,7 @@
 #include "framework/controls/dbnavigator.h"
 #include "tests/app/app_test_support.h"
 #include "tests/catalogue/shell.h"
+#include "tests/support/message_box_recorder.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -17,7 +18,7 @@
 namespace qm {
 namespace {
 
-using test::TMessageBoxCatcher;
+using test::TMessageBoxRecorder;
 using test::TShownForm;
 
 constexpr int kKeywordsColumn = 4;
@@ -93,7 +94,7 @@ TEST(MainWindowEditing, IntegerColumnsRefuseTextAndKeepItForCorrection) {
     TShownForm shown;
     TForm1& form = shown.Form();
     TypeInto(form, TTyped::tyGridCell, 1, QStringLiteral("CD four"));
-    TMessageBoxCatcher catcher;
+    TMessageBoxRecorder catcher;
     QTest::keyClick(form.Ui().EditSearch, Qt::Key_Return);
     form.Ui().TabControl->setCurrentIndex(1);
     QTest::keyClick(form.Ui().EditSearch, Qt::Key_F7);

@@ -2,11 +2,11 @@
 // whatever the text holds, the statement stays one statement and finds exactly the rows holding it.
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/software_query.h"
+#include "tests/support/sqlite_file.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sqlite3.h>
 #include <vector>
 
 namespace qm {
@@ -16,14 +16,10 @@ const QStringList kHostileTexts{
     "Baldur's Gate", "O'Brien's \"best\"", "'",  "''", "'; DROP TABLE SOFTWARE; --", "x' OR '1'='1",
     "semi;colon",    "dash -- dash",       "\"", "');"};
 
-using TDatabase = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
-
 class TypedTextQuoting : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
-        sqlite3* raw = nullptr;
-        ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
-        db_.reset(raw);
+        db_ = test::OpenSqlite(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         Exec("CREATE TABLE SOFTWARE (ID INTEGER PRIMARY KEY, Name TEXT, CDID INTEGER, CategoryID INTEGER, "
              "TypeID INTEGER, Keywords TEXT, Description TEXT)");
         for (const char* table : {"CD", "Category", "Type"})
@@ -37,9 +33,7 @@ protected:
         }
     }
 
-    void Exec(const QString& sql) {
-        ASSERT_EQ(sqlite3_exec(db_.get(), sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    }
+    void Exec(const QString& sql) { test::ExecuteSql(db_.get(), sql); }
 
     void Bind(const QString& sql, const QString& value) {
         sqlite3_stmt* stmt = nullptr;
@@ -98,7 +92,7 @@ protected:
         EXPECT_EQ(Ids("SELECT count(*) FROM SOFTWARE"), std::vector<qint64>{kHostileTexts.size()});
     }
 
-    TDatabase db_{nullptr, &sqlite3_close};
+    test::TSqlite db_;
 };
 
 TEST_P(TypedTextQuoting, ContainsFieldsFindExactlyTheRowsHoldingTheText) {

@@ -84,6 +84,19 @@ TEST(ImportJetRefuses, AnExistingCatalogueWithoutReplaceAndAJetFileThatIsNoCatal
     EXPECT_TRUE(Files(other).isEmpty());
 }
 
+TEST(ExportRefuses, AFileThatIsNoCatalogueNamingItAndAJetFileWithTheWayToConvertIt) {
+    test::TWorkFolder folder;
+    folder.Write("swdb.mdb", "a text file\n");
+    test::ToolRun run = folder.Run({"export"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("The file 'swdb.mdb' is not a software catalogue")) << run.err.toStdString();
+    folder.Copy(test::JetSample("nwind.mdb"), "swdb.mdb");
+    run = folder.Run({"export"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("quillmere import-jet --replace swdb.mdb")) << run.err.toStdString();
+    EXPECT_EQ(Files(folder), QStringList{"swdb.mdb"});
+}
+
 TEST(ImportJetReplace, KeepsAReplacedJetFileByteForByteUnderAFreeName) {
     test::TWorkFolder folder;
     folder.Copy(test::JetSample("catalogue-small.mdb"), "swdb.mdb");

@@ -43,6 +43,7 @@ ToolRun TWorkFolder::Run(const QStringList& arguments, const QProcessEnvironment
 }
 
 void TWorkFolder::Copy(const QString& from, const QString& name) const {
+    QFile::remove(Path(name));
     ASSERT_TRUE(QFile::copy(from, Path(name))) << from.toStdString();
     QFile::setPermissions(Path(name), QFile::ReadOwner | QFile::WriteOwner);
 }

@@ -96,6 +96,21 @@ TEST_F(SourceConversion, TablesAndColumnsAreFoundByNameAndEveryValueIsKept) {
     EXPECT_TRUE(CatalogueSchemaProblem(connection).isEmpty());
 }
 
+TEST_F(SourceConversion, ALargeTableReportsProgressEvery10000Rows) {
+    TTestSource source = CatalogueSource();
+    std::vector<TSourceRow>& rows = source.tables[QStringLiteral("Software")].rows;
+    rows.clear();
+    for (qlonglong id = 1; id <= 25000; ++id)
+        rows.push_back(
+            {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QString("p"), id});
+    auto connection = StartNewCatalogue(folder_.Path(QStringLiteral("new.mdb")));
+    QStringList reports;
+    CopySourceCatalogue(source, *connection, [&](const QString& table, qint64 done, qint64 total) {
+        reports << QStringLiteral("%1 %2/%3").arg(table).arg(done).arg(total);
+    });
+    EXPECT_EQ(reports, (QStringList{"SOFTWARE 10000/25000", "SOFTWARE 20000/25000"}));
+}
+
 struct TBadSource {
     const char* name;
     std::function<void(TTestSource&)> spoil;
