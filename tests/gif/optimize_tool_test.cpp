@@ -1,6 +1,7 @@
 // `quillmere-gif optimize` run as users run it: its line, options, exit codes and whole-or-nothing
-// output; and over the shared corpus, that no animation shows anything different afterwards and
-// that giflib reads every result.
+// output; and over the shared corpus, that no animation shows anything different afterwards (as
+// composed from the model and as `quillmere-gif render` paints it) and that giflib reads every
+// result.
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
 #include "tests/gif/gif_test_util.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <span>
@@ -145,6 +147,31 @@ TEST(OptimizeTool, KeepSmallerWritesTheInputWhenOptimizingWouldGrowIt) {
 
 // --- the shared corpus ---
 
+// What `quillmere-gif render` shows of a file: every painted canvas (transparent pixels all alike)
+// held for the wait the painter computed after it; equal pictures in a row form one stretch.
+std::vector<test::TShownPicture> Rendered(const QString& gif, const QString& folder) {
+    QDir(folder).removeRecursively();
+    const test::ToolRun run = test::RunProgram(QStringLiteral(QM_GIF_TOOL), {"render", gif, folder}, 120000);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    std::vector<test::TShownPicture> shown;
+    for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split('\t');
+        QImage canvas = QImage(QDir(folder).filePath("frame-" + fields[0] + ".png"))
+                            .convertToFormat(QImage::Format_ARGB32);
+        std::vector<std::uint32_t> screen;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (const QRgb pixel : std::span(reinterpret_cast<const QRgb*>(canvas.constScanLine(y)),
+                                              static_cast<std::size_t>(canvas.width())))
+                screen.push_back(qAlpha(pixel) == 0 ? 0 : pixel);
+        const int wait = fields.value(1).toInt();
+        if (!shown.empty() && shown.back().screen == screen)
+            shown.back().duration += wait;
+        else
+            shown.push_back({std::move(screen), wait});
+    }
+    return shown;
+}
+
 std::unique_ptr<test::LoadedGif> Load(const QString& path) {
     try {
         return test::LoadGif(ReadFile(path));
@@ -180,6 +207,9 @@ TEST(OptimizeCorpus, NoAnimationShowsAnythingDifferentAndGiflibReadsEveryResult)
         ASSERT_NE(optimized, nullptr);
         EXPECT_EQ(
             test::CompareShown(test::ShownOverTime(*original->image), test::ShownOverTime(*optimized->image)),
+            "");
+        EXPECT_EQ(
+            test::CompareShown(Rendered(path, dir.filePath("before")), Rendered(out, dir.filePath("after"))),
             "");
         EXPECT_EQ(GiflibFrames(out), optimized->image->Images().Count());
     }
