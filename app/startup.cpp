@@ -6,6 +6,8 @@
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "framework/controls/application.h"
+#include "gif/gif_graphic_binding.h"
+#include "pictures/tform2.h"
 
 #include <cstdio>
 #include <exception>
@@ -48,13 +50,15 @@ void NameApplication(TApplication& application) {
 
 int RunMainWindow(TApplication& application, TSingleInstance* instance, const QString& databaseFile) {
     try {
+        InitializeGIFImage();
         // The windows in their order of creation: the main window, the About dialog (its plasma
         // runs from here on), the picture viewer. The dialogs stay hidden until used.
         TForm1 form(databaseFile);
         ShowCatalogueFile(form, databaseFile);
         TInfo info;
         form.SetAboutDialog(&info);
-        // Form2, the picture viewer, is created here.
+        TForm2 form2;
+        form.Pictures.SetViewer(&form2);
         if (instance != nullptr) {
             QObject::connect(instance, &TSingleInstance::RaiseRequested, &form, &TForm1::BringToFront);
             instance->Listen();

@@ -2,6 +2,7 @@
 // One frame of a GIF image: its image descriptor, local colour map, extensions and pixels (one
 // colour index per byte, rows top to bottom, no padding).
 
+#include "framework/graphics/bitmap.h"
 #include "gif/gif_colormap.h"
 #include "gif/gif_extension.h"
 #include "gif/gif_item.h"
@@ -25,7 +26,10 @@ struct TImageDescriptor {
     std::uint8_t PackedFields = 0; // bit 7 table, 6 interlaced, 5 sort, 3-4 reserved, 0-2 table size
 };
 
+class TBitmap;
+class TGraphic;
 class TGIFGraphicControlExtension;
+class TCanvas;
 
 class TGIFSubImage : public TGIFItem {
 public:
@@ -87,6 +91,29 @@ public:
     void FreeMask();
     void FreePalette();
 
+    // Another frame, a bitmap (reduced to a palette unless it has one), a picture or any other
+    // graphic drawn into a bitmap first. An unsupported source raises EConvertError.
+    void Assign(const TPersistent& source) override;
+    // Rendering (gif_render.cpp). The frame as an 8-bit bitmap with the frame's palette, rendered
+    // on first use; none for an empty frame. The dithered path is taken when the image dithers.
+    const TBitmap* GetBitmap();
+    TBitmap DoGetBitmap();
+    TBitmap DoGetDitherBitmap();
+    bool HasBitmap() const { return bitmap_.has_value(); }
+    void SetHasBitmap(bool value);
+    // Renders the bitmap again when a mask may still be missing; true when the frame has a mask.
+    bool HasMask();
+    // 1 bit per pixel, 1 where the pixel is transparent; none without transparent pixels.
+    const QImage* Mask() const { return mask_ ? &*mask_ : nullptr; }
+    std::optional<TPalette> GetPalette();
+    void SetPalette(const std::optional<TPalette>& palette);
+    // The frame's place in the logical screen mapped onto `rect` (rounded to the nearest pixel).
+    QRect ScaleRect(const QRect& rect) const;
+    // Draws the frame at its place in `rect` (or, tiled, at every repetition of the screen).
+    void Draw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    // Draws the frame stretched into `rect` (or, tiled, at its own size at every repetition).
+    void StretchDraw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
+
     void SaveToStream(QIODevice& stream) override;
     void LoadFromStream(QIODevice& stream) override;
     // Decodes the LZW data that follows the descriptor (and local colour table) into the pixels.
@@ -95,6 +122,13 @@ public:
     void Compress(QIODevice& stream);
 
 private:
+    void AssignFrame(const TGIFSubImage& source);
+    void AssignBitmap(const TBitmap& source);
+    void AssignGraphic(const TGraphic& source);
+    // Reads the rows of an indexed or 24-bit bitmap into the pixels and the local colour map.
+    void ImportRows(TBitmap& bitmap);
+    // Pixels whose mask byte is non-zero become a new transparent entry (see the .cpp).
+    void ApplyMask(const std::vector<std::uint8_t>& mask);
     void AllocatePixels(std::uint8_t fill);
     void PreparePackedFields();
 
@@ -102,8 +136,14 @@ private:
     std::unique_ptr<TGIFLocalColorMap> colorMap_;
     std::unique_ptr<TGIFExtensionList> extensions_;
     std::vector<std::uint8_t> data_;
-    std::optional<QImage> bitmap_;
+    void DrawImageAt(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    // The rendered bitmap in 32 bits, opaque or with the mask's pixels transparent; indices
+    // beyond the palette show black.
+    const QImage& DrawImage(bool masked);
+
+    std::optional<TBitmap> bitmap_;
     std::optional<QImage> mask_;
+    std::optional<QImage> drawImages_[2]; // opaque, masked
     bool needMask_ = true;
     std::optional<TPalette> palette_;
 };

@@ -12,6 +12,7 @@
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/statusbar.h"
 #include "framework/data/sqlite_connection.h"
+#include "tests/support/median.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -81,11 +82,6 @@ template <typename F> double Seconds(F&& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 // What the grid draws of the first screen: the five columns of the first rows.
 void ReadFirstScreen(const TDBGrid& grid) {
     const QAbstractItemModel& model = *grid.model();
@@ -138,11 +134,11 @@ template <typename Ours> void SideBySide(benchmark::State& state, Ours&& ours) {
     if (rows != form.Data().ADOQuerySoftware.RecordCount())
         state.SkipWithError("the window and SQLite disagree on the row count");
     state.counters["rows"] = static_cast<double>(rows);
-    state.counters["ours_ms"] = Median(oursTimes) * 1e3;
-    state.counters["sqlite_ms"] = Median(plainTimes) * 1e3;
-    state.counters["sqlite_same_functions_ms"] = Median(sameTimes) * 1e3;
-    state.counters["ours_vs_sqlite"] = Median(oursTimes) / Median(plainTimes);
-    state.counters["ours_vs_sqlite_same_functions"] = Median(oursTimes) / Median(sameTimes);
+    state.counters["ours_ms"] = test::Median(oursTimes) * 1e3;
+    state.counters["sqlite_ms"] = test::Median(plainTimes) * 1e3;
+    state.counters["sqlite_same_functions_ms"] = test::Median(sameTimes) * 1e3;
+    state.counters["ours_vs_sqlite"] = test::Median(oursTimes) / test::Median(plainTimes);
+    state.counters["ours_vs_sqlite_same_functions"] = test::Median(oursTimes) / test::Median(sameTimes);
 }
 
 void BM_SoftwareSearch(benchmark::State& state) {
@@ -182,7 +178,7 @@ void BM_ComboKeystroke(benchmark::State& state) {
         }
         state.SetIterationTime(typing);
     }
-    state.counters["ms_per_keystroke"] = Median(perKey) * 1e3;
+    state.counters["ms_per_keystroke"] = test::Median(perKey) * 1e3;
     state.counters["rows_last_key"] = Form().Data().ADOQuerySoftware.RecordCount();
     ui.ComboCD->setEditText(QString());
 }

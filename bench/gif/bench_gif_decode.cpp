@@ -4,7 +4,7 @@
 #include "bench/gif/gif_workloads.h"
 #include "gif/codec/lzw_decoder.h"
 #include "gif/gif_image.h"
-#include "tests/gif/codec/gif_peer.h"
+#include "tests/support/gif_peers.h"
 
 #include <QBuffer>
 #include <benchmark/benchmark.h>

@@ -75,10 +75,4 @@ double CpuSeconds(const std::function<void()>& work) {
     return now() - start;
 }
 
-double Median(std::vector<double>& samples) {
-    std::sort(samples.begin(), samples.end());
-    const std::size_t n = samples.size();
-    return n == 0 ? 0.0 : n % 2 == 1 ? samples[n / 2] : 0.5 * (samples[n / 2 - 1] + samples[n / 2]);
-}
-
 } // namespace qm::bench

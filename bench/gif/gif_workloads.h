@@ -2,6 +2,8 @@
 // Frames for the GIF benchmarks, made at run time: photograph-like (smooth gradients with noise,
 // 256 colours) and flat graphics (few colours in large areas), at sizes from 1 kpixel to 12 Mpixel.
 
+#include "tests/support/median.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <functional>
@@ -9,6 +11,8 @@
 #include <vector>
 
 namespace qm::bench {
+
+using test::Median;
 
 enum class TContent { ctPhoto, ctFlat };
 
@@ -32,8 +36,5 @@ double CpuSeconds(const std::function<void()>& work);
 // content (and both interlacings when `withInterlaced`), timed by the CPU time it reports.
 using TWorkloadBenchmark = void (*)(benchmark::State&, TWorkload);
 void RegisterWorkloads(const std::string& prefix, TWorkloadBenchmark run, bool withInterlaced);
-
-// Median of the samples (sorted in place).
-double Median(std::vector<double>& samples);
 
 } // namespace qm::bench

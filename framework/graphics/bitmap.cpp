@@ -2,12 +2,13 @@
 
 #include "framework/core/exceptions.h"
 #include "framework/core/stream.h"
+#include "framework/graphics/canvas.h"
 #include "framework/graphics/stock_palettes.h"
 
-#include <QFile>
 #include <QImageReader>
-#include <QSaveFile>
+#include <QMimeData>
 #include <cstring>
+#include <string>
 
 namespace qm {
 
@@ -198,18 +199,48 @@ void TBitmap::SetImage(const QImage& image) {
 void TBitmap::LoadFromStream(QIODevice& stream) {
     QImageReader reader(&stream);
     reader.setAutoTransform(false);
+    // Qt refuses a picture whose decoding would take more than this before it takes the memory.
+    reader.setAllocationLimit(static_cast<int>(kMaxDecodedBytes >> 20));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         throw EInvalidGraphic(sInvalidBitmap);
     SetImage(image);
+    Changed();
 }
 
-void TBitmap::LoadFromFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInvalidGraphic("Cannot open file \"" + fileName.toStdString() +
-                              "\": " + file.errorString().toStdString());
-    LoadFromStream(file);
+void ThrowTooLarge(std::uint64_t width, std::uint64_t height) {
+    throw EInvalidGraphic("Picture is too large to show (" + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels)");
+}
+
+void TBitmap::Assign(const TPersistent& source) {
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+        if (bitmap == this)
+            return;
+        image_ = bitmap->image_;
+        format_ = bitmap->format_;
+        SetTransparent(bitmap->GetTransparent());
+        Changed();
+        return;
+    }
+    TGraphic::Assign(source);
+}
+
+void TBitmap::Draw(TCanvas& canvas, const QRect& rect) {
+    if (!Empty())
+        canvas.StretchDraw(rect, image_);
+}
+
+void TBitmap::SaveToClipboardFormat(QMimeData& data) {
+    if (!Empty())
+        data.setImageData(image_);
+}
+
+void TBitmap::LoadFromClipboardFormat(const QMimeData& data, const QString& format) {
+    if (!data.hasImage())
+        return TGraphic::LoadFromClipboardFormat(data, format);
+    SetImage(qvariant_cast<QImage>(data.imageData()));
+    Changed();
 }
 
 int DIBStride(int width, int bitsPerPixel) {
@@ -261,18 +292,6 @@ void TBitmap::SaveToStream(QIODevice& stream) const {
     WriteCheck(stream, header.constData(), static_cast<std::size_t>(header.size()));
     WriteCheck(stream, info.constData(), static_cast<std::size_t>(info.size()));
     WriteCheck(stream, bits.constData(), static_cast<std::size_t>(bits.size()));
-}
-
-void TBitmap::SaveToFile(const QString& fileName) const {
-    // Written beside the target and renamed into place, so a failed save leaves the old file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInvalidGraphic("Cannot open file \"" + fileName.toStdString() +
-                              "\": " + file.errorString().toStdString());
-    SaveToStream(file);
-    if (!file.commit())
-        throw EInvalidGraphic("Cannot write file \"" + fileName.toStdString() +
-                              "\": " + file.errorString().toStdString());
 }
 
 } // namespace qm

@@ -6,6 +6,7 @@
 // 32-bit pixels blue, green, red, alpha; 1-bit rows put the leftmost pixel in the top bit. A 4-bit
 // bitmap keeps one byte per pixel in memory (an index below 16); it is packed only when saved.
 
+#include "framework/graphics/graphic.h"
 #include "framework/graphics/palette.h"
 
 #include <QIODevice>
@@ -13,6 +14,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace qm {
 
@@ -24,7 +26,7 @@ enum class TPixelFormat : std::uint8_t { pf1bit, pf4bit, pf8bit, pf24bit, pf32bi
 int BitsPerPixel(TPixelFormat format);
 bool IsIndexed(TPixelFormat format);
 
-class TBitmap {
+class TBitmap : public TGraphic {
 public:
     TBitmap() = default;
     // A bitmap of the given size, every pixel zero (index 0 or black). Indexed formats start with
@@ -34,6 +36,21 @@ public:
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
     bool Empty() const { return image_.isNull(); }
+    const char* ClassName() const override { return "TBitmap"; }
+
+    int GetWidth() const override { return Width(); }
+    int GetHeight() const override { return Height(); }
+    void SetWidth(int value) override { SetSize(value, Height()); }
+    void SetHeight(int value) override { SetSize(Width(), value); }
+    bool GetEmpty() const override { return Empty(); }
+
+    // Takes over another bitmap's pixels, or a graphic that can copy itself into a bitmap.
+    void Assign(const TPersistent& source) override;
+    // Nearest-neighbour scaling, like the platform's stretch blit.
+    void Draw(TCanvas& canvas, const QRect& rect) override;
+    // Offered as an image, which every program reads; read back from any image format.
+    void SaveToClipboardFormat(QMimeData& data) override;
+    void LoadFromClipboardFormat(const QMimeData& data, const QString& format) override;
 
     TPixelFormat PixelFormat() const { return format_; }
     // Converts the pixels in place. True colour to an indexed format maps every pixel to the
@@ -53,13 +70,13 @@ public:
     int BytesPerLine() const { return static_cast<int>(image_.bytesPerLine()); }
 
     // Reads any picture Qt can decode (BMP, PNG, JPEG, ...). Unreadable data raises
-    // EInvalidGraphic("Bitmap image is not valid") and leaves the bitmap unchanged.
-    void LoadFromStream(QIODevice& stream);
-    void LoadFromFile(const QString& fileName);
+    // EInvalidGraphic("Bitmap image is not valid"), also for a picture that would need more than
+    // kMaxDecodedBytes, which is refused before its memory is taken; the bitmap is then unchanged.
+    void LoadFromStream(QIODevice& stream) override;
     // Writes an uncompressed BMP file: a colour table of exactly the palette's entries for indexed
     // formats (their count in colours-used and colours-important), rows bottom-up.
     void SaveToStream(QIODevice& stream) const;
-    void SaveToFile(const QString& fileName) const;
+    void SaveToStream(QIODevice& stream) override { std::as_const(*this).SaveToStream(stream); }
 
     const QImage& Image() const { return image_; }
     // Adopts an image; its depth chooses the pixel format (1 → 1 bit, indexed → 8 bits, images
@@ -67,11 +84,17 @@ public:
     void SetImage(const QImage& image);
 
 private:
+    friend class TCanvas; // paints on the image in place
     void CheckRow(int row) const;
 
     QImage image_;
     TPixelFormat format_ = TPixelFormat::pf24bit;
 };
+
+// The most memory a decoded picture may take; a larger one is refused before it is decoded.
+inline constexpr std::uint64_t kMaxDecodedBytes = 1ull << 30;
+// The error of a picture refused for its size.
+[[noreturn]] void ThrowTooLarge(std::uint64_t width, std::uint64_t height);
 
 // The parts of the bitmap as a device-independent bitmap: the 40-byte header followed by
 // `tableEntries` colour-table entries (blue, green, red, 0; black past the palette's end), and the

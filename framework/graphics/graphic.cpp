@@ -52,6 +52,14 @@ void TGraphic::SaveToFile(const QString& fileName) {
     SaveToFileWith(fileName, [this](QIODevice& stream) { SaveToStream(stream); });
 }
 
+void TGraphic::Draw(TCanvas&, const QRect&) {}
+
+void TGraphic::SaveToClipboardFormat(QMimeData&) {}
+
+void TGraphic::LoadFromClipboardFormat(const QMimeData&, const QString& format) {
+    throw EInvalidGraphic("Unsupported clipboard format " + format.toStdString() + " for a " + ClassName());
+}
+
 void TGraphic::SetTransparent(bool value) {
     if (value == transparent_)
         return;

@@ -9,7 +9,11 @@
 #include <functional>
 #include <string>
 
+class QMimeData;
+
 namespace qm {
+
+class TCanvas;
 
 // Objects that can copy their state from another object of a compatible class. An unsupported
 // pairing raises EConvertError.
@@ -54,6 +58,19 @@ public:
     // when the whole graphic was written.
     void LoadFromFile(const QString& fileName);
     void SaveToFile(const QString& fileName);
+    // How a form description stores the graphic after its class name; the base writes and reads
+    // the plain stream.
+    virtual void WriteData(QIODevice& stream) { SaveToStream(stream); }
+    virtual void ReadData(QIODevice& stream) { LoadFromStream(stream); }
+
+    // Paints the graphic scaled into `rect`. A graphic that has nothing to show leaves the
+    // painter's device as it was.
+    virtual void Draw(TCanvas& canvas, const QRect& rect);
+
+    // The clipboard exchange: offers the graphic in every format it has, and reads it back from
+    // `format` (a MIME type) of `data`. The base offers nothing and reads nothing.
+    virtual void SaveToClipboardFormat(QMimeData& data);
+    virtual void LoadFromClipboardFormat(const QMimeData& data, const QString& format);
 
     virtual int GetWidth() const = 0;
     virtual int GetHeight() const = 0;

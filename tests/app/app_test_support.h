@@ -1,10 +1,10 @@
 #pragma once
-// Helpers of the shell tests: catalogues in temporary folders and a catcher for message boxes.
+// Helpers of the shell tests: catalogues in temporary folders and a window shown over one.
 
-#include <QObject>
+#include "tests/support/message_box_recorder.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <memory>
 
 namespace qm::test {
@@ -24,19 +24,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-};
-
-// Answers every modal message box that opens while it lives, keeping the texts in order.
-class TMessageBoxCatcher : public QObject {
-public:
-    TMessageBoxCatcher();
-    QStringList Texts() const { return texts_; }
-
-private:
-    void Answer();
-
-    QTimer timer_;
-    QStringList texts_;
 };
 
 // The whole contents of a file.

@@ -24,7 +24,7 @@ TEST(ApplicationExceptions, AThrowingHandlerIsReportedAndTheWindowGoesOnWorking)
         ++ticks;
         throw EDatabaseError("no such column: Pathh");
     });
-    test::TMessageBoxCatcher catcher;
+    test::TMessageBoxRecorder catcher;
     form.resize(form.width() + 10, form.height());
     QTRY_COMPARE(catcher.Texts().size(), 1);
     form.resize(form.width() + 10, form.height());
@@ -55,7 +55,7 @@ TEST(ApplicationExceptions, AGuardedWidgetHandlerIsReportedAndTheWidgetIsNotLeft
     button.show();
     TThrowingHandler handler;
     QObject::connect(&button, &QPushButton::clicked, &handler, Guarded(&handler, &TThrowingHandler::Click));
-    test::TMessageBoxCatcher catcher;
+    test::TMessageBoxRecorder catcher;
     QTest::mouseClick(&button, Qt::LeftButton);
     QTRY_COMPARE(catcher.Texts().size(), 1);
     EXPECT_EQ(catcher.Texts().value(0), "no such table: CDs");
@@ -86,7 +86,7 @@ TEST(ApplicationExceptions, ABoxShowsTheProgramTitleAnErrorIconAndOk) {
 TEST(ApplicationExceptions, AnExceptionOfAnyKindIsCaught) {
     QWidget widget;
     bool ran = false;
-    test::TMessageBoxCatcher catcher;
+    test::TMessageBoxRecorder catcher;
     QTimer::singleShot(0, &widget, [&ran] {
         ran = true;
         throw 42;

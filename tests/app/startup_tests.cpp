@@ -40,7 +40,7 @@ class StartupOnAFileThatIsNoCatalogue : public ::testing::TestWithParam<QByteArr
 TEST_P(StartupOnAFileThatIsNoCatalogue, ReportsTheFileReturnsZeroAndLeavesItUnchanged) {
     test::TTempCatalogue catalogue;
     WriteFile(catalogue.FileName(), GetParam());
-    test::TMessageBoxCatcher catcher;
+    test::TMessageBoxRecorder catcher;
     EXPECT_EQ(RunMainWindow(Application(), nullptr, catalogue.FileName()), 0);
     ASSERT_EQ(catcher.Texts().size(), 1);
     EXPECT_TRUE(catcher.Texts().value(0).contains(catalogue.FileName()))
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Startup, StartupOnAFileThatIsNoCatalogue,
 TEST(Startup, AMissingCatalogueIsCreatedAndTheLoopEndsWithZeroWhenTheWindowCloses) {
     test::TTempCatalogue catalogue;
     CloseMainWindowWhenShown();
-    test::TMessageBoxCatcher catcher;
+    test::TMessageBoxRecorder catcher;
     EXPECT_EQ(RunMainWindow(Application(), nullptr, catalogue.FileName()), 0);
     EXPECT_TRUE(catcher.Texts().isEmpty()) << catcher.Texts().value(0).toStdString();
     EXPECT_EQ(catalogue.Column("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "

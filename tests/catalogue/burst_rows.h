@@ -6,6 +6,11 @@
 
 namespace qm::test {
 
+// The name of post `i` of the run tagged `tag`.
+inline QString BurstName(const QString& tag, int i) {
+    return QStringLiteral("row %1.%2").arg(tag).arg(i);
+}
+
 inline QString BurstKeywords(const QString& name) {
     return name + QStringLiteral(" keywords");
 }

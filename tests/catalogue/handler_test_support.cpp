@@ -14,17 +14,4 @@ QStringList GridColumn(const TDBGrid& grid, int column) {
     return texts;
 }
 
-TBoxRecorder::TBoxRecorder() {
-    connect(&timer_, &QTimer::timeout, this, &TBoxRecorder::Answer);
-    timer_.start(5);
-}
-
-void TBoxRecorder::Answer() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible())
-        return;
-    boxes_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-    box->accept();
-}
-
 } // namespace qm::test

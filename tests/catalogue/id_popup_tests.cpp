@@ -15,7 +15,7 @@ protected:
     test::TShownForm shown;
     TForm1& form = shown.Form();
     Ui::TForm1& ui = form.Ui();
-    test::TBoxRecorder recorder;
+    test::TMessageBoxRecorder recorder;
 
     // Clicks the cell of the Software grid at `row` (in ID order: Chess, Editor, Zip Tool).
     void ClickCell(int row, int column) {

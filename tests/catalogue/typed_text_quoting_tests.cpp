@@ -2,11 +2,11 @@
 // whatever the text holds, the statement stays one statement and finds exactly the rows holding it.
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/software_query.h"
+#include "tests/support/sqlite_file.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sqlite3.h>
 #include <vector>
 
 namespace qm {
@@ -16,14 +16,10 @@ const QStringList kHostileTexts{
     "Baldur's Gate", "O'Brien's \"best\"", "'",  "''", "'; DROP TABLE SOFTWARE; --", "x' OR '1'='1",
     "semi;colon",    "dash -- dash",       "\"", "');"};
 
-using TDatabase = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
-
 class TypedTextQuoting : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
-        sqlite3* raw = nullptr;
-        ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
-        db_.reset(raw);
+        db_ = test::OpenSqlite(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         Exec("CREATE TABLE SOFTWARE (ID INTEGER PRIMARY KEY, Name TEXT, CDID INTEGER, CategoryID INTEGER, "
              "TypeID INTEGER, Keywords TEXT, Description TEXT)");
         for (const char* table : {"CD", "Category", "Type"})
@@ -37,9 +33,7 @@ protected:
         }
     }
 
-    void Exec(const QString& sql) {
-        ASSERT_EQ(sqlite3_exec(db_.get(), sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    }
+    void Exec(const QString& sql) { test::ExecuteSql(db_.get(), sql); }
 
     void Bind(const QString& sql, const QString& value) {
         sqlite3_stmt* stmt = nullptr;
@@ -98,28 +92,28 @@ protected:
         EXPECT_EQ(Ids("SELECT count(*) FROM SOFTWARE"), std::vector<qint64>{kHostileTexts.size()});
     }
 
-    TDatabase db_{nullptr, &sqlite3_close};
+    test::TSqlite db_;
 };
 
 TEST_P(TypedTextQuoting, ContainsFieldsFindExactlyTheRowsHoldingTheText) {
     const std::vector<qint64> expected = RowsContaining(Text());
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.search = Text()}, Lookup())), expected);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.keywords = Text()}, Lookup())), expected);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.description = Text()}, Lookup())), expected);
-    EXPECT_EQ(
-        Ids(BuildSoftwareQuery({.search = Text(), .keywords = Text(), .description = Text()}, Lookup())),
-        expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.search = Text()}, Lookup())), expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.keywords = Text()}, Lookup())), expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.description = Text()}, Lookup())), expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.search = Text(), .keywords = Text(), .description = Text()},
+                                           Lookup())),
+              expected);
     ExpectTablesIntact();
 }
 
 TEST_P(TypedTextQuoting, ComboNamesFindTheirOwnIDs) {
     const std::vector<qint64> own{RowOfText()};
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.cd = Text()}, Lookup())), own);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.category = Text()}, Lookup())), own);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.type = Text()}, Lookup())), own);
-    EXPECT_EQ(
-        Ids(BuildSoftwareQuery({.search = "<", .cd = Text(), .category = Text(), .type = Text()}, Lookup())),
-        own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.cd = Text()}, Lookup())), own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.category = Text()}, Lookup())), own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.type = Text()}, Lookup())), own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.search = "<", .cd = Text(), .category = Text(), .type = Text()},
+                                           Lookup())),
+              own);
     ExpectTablesIntact();
 }
 
@@ -131,7 +125,8 @@ TEST_P(TypedTextQuoting, TableTabFiltersFindNamesStartingWithTheText) {
 }
 
 TEST_P(TypedTextQuoting, TitleClickKeepsTheFilter) {
-    const auto statement = SoftwareTitleClickStatement(BuildSoftwareQuery({.search = Text()}, Lookup()), 0);
+    const auto statement =
+        SoftwareTitleClickStatement(ComposeSoftwareStatement({.search = Text()}, Lookup()), 0);
     ASSERT_TRUE(statement.has_value());
     std::vector<qint64> found = Ids(*statement);
     std::sort(found.begin(), found.end());

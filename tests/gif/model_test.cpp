@@ -4,21 +4,15 @@
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
 #include "tests/gif/gif_test_util.h"
+#include "tests/support/gif_frames.h"
 
 #include <gtest/gtest.h>
 
 namespace qm {
 namespace {
 
+using test::AddFrame;
 using test::ErrorOf;
-
-TGIFSubImage& AddFrame(TGIFImage& image, int left, int top, int width, int height) {
-    auto frame = std::make_unique<TGIFSubImage>(&image);
-    TGIFSubImage& ref = *frame;
-    image.Add(std::move(frame));
-    ref.DoSetBounds(left, top, width, height);
-    return ref;
-}
 
 TEST(NewImage, IsEmptyUnknownAndDithersOnlyOnPaletteScreens) {
     TGIFImage image;
@@ -38,7 +32,7 @@ TEST(NewImage, IsEmptyUnknownAndDithersOnlyOnPaletteScreens) {
 
 TEST(ScreenSize, CannotShrinkBelowAFrame) {
     TGIFImage image;
-    AddFrame(image, 10, 5, 20, 10);
+    AddFrame(image, 20, 10, {}, 10, 5);
     EXPECT_EQ(image.GetWidth(), 30);
     EXPECT_EQ(image.GetHeight(), 15);
     EXPECT_EQ(ErrorOf([&] { image.SetWidth(29); }), "Image width too small for contained frames");
@@ -53,7 +47,7 @@ TEST(FrameBounds, GrowingAnEmptyScreenIsSilent_GrowingASetScreenWarnsTwice) {
     TGIFImage image;
     test::WarningLog log;
     log.attach(image);
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 8, 8);
+    TGIFSubImage& frame = AddFrame(image, 8, 8, {}, 0, 0);
     EXPECT_TRUE(log.messages.empty());
     frame.SetBounds(1, 4); // left 4: right edge 12 beyond the screen's 8
     EXPECT_EQ(image.GetWidth(), 12);
@@ -63,7 +57,7 @@ TEST(FrameBounds, GrowingAnEmptyScreenIsSilent_GrowingASetScreenWarnsTwice) {
 
 TEST(FrameBounds, SizeChangeReallocatesZeroedPixels_MoveKeepsThem) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 4, 2);
+    TGIFSubImage& frame = AddFrame(image, 4, 2, {}, 0, 0);
     ASSERT_EQ(frame.DataSize(), 8u);
     frame.Data()[3] = 9;
     frame.SetBounds(2, 1); // top only
@@ -79,7 +73,7 @@ TEST(FrameBounds, SizeChangeReallocatesZeroedPixels_MoveKeepsThem) {
 
 TEST(FrameBounds, BoundsBeyondSixteenBitsAreRefusedBeforeTheFrameChanges) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 1, 2, 3, 4);
+    TGIFSubImage& frame = AddFrame(image, 3, 4, {}, 1, 2);
     frame.Data()[0] = 5;
     EXPECT_EQ(ErrorOf([&] { frame.SetBounds(3, 65536); }), "Invalid image dimensions");
     EXPECT_EQ(ErrorOf([&] { frame.SetBounds(1, -1); }), "Invalid image dimensions");
@@ -91,13 +85,13 @@ TEST(FrameBounds, BoundsBeyondSixteenBitsAreRefusedBeforeTheFrameChanges) {
 
 TEST(FrameBounds, AFrameTooLargeToHoldIsRefusedClearly) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);
+    TGIFSubImage& frame = AddFrame(image, 1, 1, {}, 0, 0);
     EXPECT_EQ(ErrorOf([&] { frame.DoSetBounds(0, 0, 65535, 65535); }), sFrameTooLarge);
 }
 
 TEST(FramePixels, CoordinatesAreChecked) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 3, 2);
+    TGIFSubImage& frame = AddFrame(image, 3, 2, {}, 0, 0);
     frame.GetScanline(1)[2] = 7;
     EXPECT_EQ(frame.GetPixel(2, 1), 7);
     EXPECT_EQ(ErrorOf([&] { frame.GetScanline(2); }), "Invalid pixel coordinates");
@@ -114,7 +108,7 @@ TEST(FramePixels, CoordinatesAreChecked) {
 
 TEST(Versions, ExtensionsAndSortedMapsNeed89a_HeaderDoesNotCount) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);
+    TGIFSubImage& frame = AddFrame(image, 1, 1, {}, 0, 0);
     EXPECT_EQ(image.Version(), TGIFVersion::gv87a);
     image.Header().SetAspectRatio(49);
     EXPECT_EQ(image.Header().GetVersion(), TGIFVersion::gv89a);
@@ -132,7 +126,7 @@ TEST(ColourDepth, IsTheDeepestOfHeaderAndFrames) {
     TGIFImage image;
     for (int i = 0; i < 3; ++i)
         image.ColorMap().Add(static_cast<TColor>(i));
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);
+    TGIFSubImage& frame = AddFrame(image, 1, 1, {}, 0, 0);
     EXPECT_EQ(image.BitsPerPixel(), 2);
     for (int i = 0; i < 20; ++i)
         frame.ColorMap().Add(static_cast<TColor>(i));
@@ -143,7 +137,7 @@ TEST(ColourDepth, IsTheDeepestOfHeaderAndFrames) {
 
 TEST(HeaderPackedFields, FollowTheColourMaps) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);
+    TGIFSubImage& frame = AddFrame(image, 1, 1, {}, 0, 0);
     for (int i = 0; i < 5; ++i)
         image.ColorMap().Add(static_cast<TColor>(i));
     image.Header().Prepare();
@@ -200,7 +194,7 @@ TEST(ImageAdd, TakesFramesOverAndRefusesOtherObjects) {
 
 TEST(ImagePack, MovesASingleFramesColoursIntoTheEmptyGlobalMap) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);
+    TGIFSubImage& frame = AddFrame(image, 1, 1, {}, 0, 0);
     frame.ColorMap().Add(0xABCDEF);
     image.Pack();
     EXPECT_EQ(image.ColorMap().Count(), 1);
@@ -208,14 +202,14 @@ TEST(ImagePack, MovesASingleFramesColoursIntoTheEmptyGlobalMap) {
     EXPECT_EQ(frame.ColorMap().Count(), 0);
     EXPECT_EQ(&frame.GetActiveColorMap(), &image.ColorMap());
 
-    AddFrame(image, 0, 0, 1, 1).ColorMap().Add(1);
+    AddFrame(image, 1, 1, {}, 0, 0).ColorMap().Add(1);
     image.Pack();
     EXPECT_EQ(image.Images().Items(1)->ColorMap().Count(), 1) << "two frames keep their maps";
 }
 
 TEST(ImageClear, DropsFramesColoursAndScreen) {
     TGIFImage image;
-    AddFrame(image, 0, 0, 5, 5);
+    AddFrame(image, 5, 5, {}, 0, 0);
     image.ColorMap().Add(1);
     image.Clear();
     EXPECT_TRUE(image.GetEmpty());
@@ -225,7 +219,7 @@ TEST(ImageClear, DropsFramesColoursAndScreen) {
 
 TEST(Transparency, FollowsTheGraphicControlExtensionAndIsClearedWithIt) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 0, 0, 1, 1);
+    TGIFSubImage& frame = AddFrame(image, 1, 1, {}, 0, 0);
     EXPECT_FALSE(image.IsTransparent());
     auto owned = std::make_unique<TGIFGraphicControlExtension>(&frame);
     TGIFGraphicControlExtension* gce = owned.get();
@@ -243,7 +237,7 @@ TEST(ItemLists, ReorderRemoveAndFree) {
     TGIFImage image;
     std::vector<TGIFSubImage*> frames;
     for (int i = 0; i < 3; ++i)
-        frames.push_back(&AddFrame(image, 0, 0, i + 1, 1));
+        frames.push_back(&AddFrame(image, i + 1, 1, {}, 0, 0));
     TGIFImageList& list = image.Images();
     list.Exchange(0, 2);
     EXPECT_EQ(list.First(), frames[2]);

@@ -6,40 +6,27 @@
 #include "tests/gif/gif_builder.h"
 #include "tests/gif/gif_test_util.h"
 #include "tests/support/failing_buffer.h"
+#include "tests/support/gif_frames.h"
+#include "tests/support/pixels.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <random>
 
 namespace qm {
 namespace {
 
+using test::AddFrame;
 using test::ErrorOf;
 using test::LoadGif;
+using test::MakePixels;
 using test::SaveGif;
+using test::TPattern;
 using Pixels = std::vector<std::uint8_t>;
-
-TGIFSubImage& AddFrame(TGIFImage& image, int width, int height, const Pixels& pixels) {
-    auto frame = std::make_unique<TGIFSubImage>(&image);
-    TGIFSubImage& ref = *frame;
-    image.Add(std::move(frame));
-    ref.DoSetBounds(0, 0, width, height);
-    ref.Data() = pixels;
-    return ref;
-}
 
 void AddGreys(TGIFColorMap& map, int count) {
     for (int i = 0; i < count; ++i)
         map.Add(static_cast<TColor>(i * 0x010101));
-}
-
-Pixels Noise(std::size_t count, int colours, unsigned seed) {
-    std::mt19937 random(seed);
-    Pixels pixels(count);
-    for (auto& p : pixels)
-        p = static_cast<std::uint8_t>(random() % static_cast<unsigned>(colours));
-    return pixels;
 }
 
 TEST(WriterBytes, OnePixelWithAOneEntryLocalTable) {
@@ -107,7 +94,7 @@ TEST(WriterRefusals, NoFramesNoVersion_AndPixelsBeyondTheTable) {
 TEST(WriterRefusals, ABrokenStreamRaises_AndAFailedFileSaveKeepsTheOldFile) {
     TGIFImage image;
     AddGreys(image.ColorMap(), 4);
-    AddFrame(image, 64, 64, Noise(64 * 64, 4, 1));
+    AddFrame(image, 64, 64, MakePixels(64, 64, 4, TPattern::ptNoise, 1));
     test::FailingBuffer broken(40);
     broken.open(QIODevice::WriteOnly);
     EXPECT_THROW(image.SaveToStream(broken), EInvalidGraphic);
@@ -123,7 +110,7 @@ TEST(WriterRefusals, ABrokenStreamRaises_AndAFailedFileSaveKeepsTheOldFile) {
 
 TEST(WriterFrames, LocalTableClearsTheInterlaceFlag_PixelsStayInPlace) {
     TGIFImage image;
-    TGIFSubImage& frame = AddFrame(image, 2, 5, Noise(10, 4, 2));
+    TGIFSubImage& frame = AddFrame(image, 2, 5, MakePixels(2, 5, 4, TPattern::ptNoise, 2));
     AddGreys(frame.ColorMap(), 4);
     frame.SetInterlaced(true);
     const Pixels pixels = frame.Data();
@@ -178,7 +165,8 @@ TEST_P(WriterRoundTrip, PixelsTablesAndExtensionsComeBack) {
     image.Compression = c.compression;
     AddGreys(image.ColorMap(), c.colours);
     const auto area = static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height);
-    TGIFSubImage& frame = AddFrame(image, c.width, c.height, Noise(area, c.colours, 7));
+    TGIFSubImage& frame =
+        AddFrame(image, c.width, c.height, MakePixels(c.width, c.height, c.colours, TPattern::ptNoise, 7));
     frame.SetInterlaced(c.interlaced);
     auto gce = std::make_unique<TGIFGraphicControlExtension>(&frame);
     gce->SetDelay(12);

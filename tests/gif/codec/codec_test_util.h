@@ -3,6 +3,7 @@
 
 #include "gif/codec/gif_encoder.h"
 #include "gif/codec/lzw_decoder.h"
+#include "tests/support/pixels.h"
 
 #include <cstdint>
 #include <random>
@@ -11,11 +12,6 @@
 #include <vector>
 
 namespace qm::test {
-
-enum class TPattern { ptNoise, ptRuns, ptGradient };
-
-// width * height indices below `colors`, reproducible for a given seed.
-std::vector<std::uint8_t> MakePixels(int width, int height, int colors, TPattern pattern, unsigned seed = 1);
 
 // One frame of a table-driven case: size, colour depth, content and interlacing.
 struct TFrameCase {

@@ -3,7 +3,7 @@
 #include "gif/codec/subblock_writer.h"
 #include "tests/gif/codec/code_packer.h"
 #include "tests/gif/codec/codec_test_util.h"
-#include "tests/gif/codec/gif_peer.h"
+#include "tests/support/gif_peers.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>

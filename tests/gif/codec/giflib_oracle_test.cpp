@@ -1,7 +1,7 @@
 #include "gif/codec/lzw_encoder.h"
 #include "gif/codec/rle_encoder.h"
 #include "tests/gif/codec/codec_test_util.h"
-#include "tests/gif/codec/gif_peer.h"
+#include "tests/support/gif_peers.h"
 
 #include <gtest/gtest.h>
 

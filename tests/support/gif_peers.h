@@ -1,7 +1,9 @@
 #pragma once
-// Whole GIF files in memory around our codec's data, and giflib as the reference decoder and
-// encoder, for the codec tests and benchmarks.
+// The peer GIF libraries as oracles for tests and yardsticks for benchmarks: giflib reading and
+// writing whole files in memory, stb_image composing a file's first frame, and GIF files built
+// around image data from our codec.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,6 +16,11 @@ struct TPeerFrame {
     int height = 0;
     std::vector<std::uint8_t> pixels; // rows top to bottom
 };
+
+using TPeerColor = std::array<std::uint8_t, 3>; // red, green, blue
+
+// A grey ramp of 2^bitsPerPixel entries, so that colours map back to indices.
+std::vector<TPeerColor> GreyRamp(int bitsPerPixel);
 
 // What giflib reads of a file's logical screen and first frame.
 struct TPeerSummary {
@@ -42,8 +49,15 @@ std::optional<TPeerFrame> GiflibDecode(std::span<const std::uint8_t> file);
 // giflib's reading of the whole file; nothing when giflib reports an error.
 std::optional<TPeerSummary> GiflibSummary(std::span<const std::uint8_t> file);
 
-// giflib's encoding of a frame (rows top to bottom) as a whole file.
+// giflib's encoding of a frame (rows top to bottom) as a whole file with `palette` as its global
+// table (its size rounded up to a power of two), or a grey ramp of 2^bitsPerPixel entries.
+std::vector<std::uint8_t> GiflibEncode(std::span<const std::uint8_t> pixels, int width, int height,
+                                       bool interlaced, std::span<const TPeerColor> palette);
 std::vector<std::uint8_t> GiflibEncode(std::span<const std::uint8_t> pixels, int width, int height,
                                        bool interlaced, int bitsPerPixel);
+
+// stb_image's composition of the first frame, three bytes (red, green, blue) per pixel; empty when
+// stb_image refuses the file.
+std::vector<std::uint8_t> StbDecodeRGB(std::span<const std::uint8_t> file);
 
 } // namespace qm::test

@@ -1,0 +1,250 @@
+#include "framework/graphics/jpeg_image.h"
+
+#include "framework/core/exceptions.h"
+
+#include <QMimeData>
+#include <csetjmp>
+#include <cstdio>
+#include <jerror.h>
+#include <jpeglib.h>
+#include <string>
+
+namespace qm {
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return; ours jumps back
+// to the decoder, which turns the code into an exception once libjpeg's frames are gone.
+struct TJPEGErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void JumpToDecoder(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<TJPEGErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// A stream that ends early still decodes, padded with grey; a picture that is not all there is
+// an error here, not a half-grey picture. Other warnings about recoverable damage are tolerated,
+// as viewers do.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        JumpToDecoder(cinfo);
+}
+
+void DropMessage(j_common_ptr) {}
+
+struct TDecodeSettings {
+    TJPEGPixelFormat pixelFormat;
+    TJPEGScale scale;
+    TJPEGPerformance performance;
+    bool smoothing;
+    bool grayscale;
+};
+
+enum class TDecodeOutcome { doDone, doLibraryError, doTooLarge, doOutOfMemory };
+
+// What the decoder saw, for the error messages.
+struct TDecodeReport {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+    int errorCode = 0;
+};
+
+void ApplySettings(jpeg_decompress_struct& cinfo, const TDecodeSettings& settings) {
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1u << static_cast<unsigned>(settings.scale);
+    cinfo.do_block_smoothing = settings.smoothing ? TRUE : FALSE;
+    const bool fast = settings.performance == TJPEGPerformance::jpBestSpeed;
+    cinfo.dct_method = fast ? JDCT_IFAST : JDCT_ISLOW;
+    if (settings.grayscale) {
+        cinfo.out_color_space = JCS_GRAYSCALE;
+        return;
+    }
+    if (settings.pixelFormat == TJPEGPixelFormat::jf8Bit) {
+        // Quantizing needs three components; libjpeg's own defaults for quality are two-pass
+        // quantization with Floyd-Steinberg dithering.
+        cinfo.out_color_space = JCS_RGB;
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = kJPEGPaletteColors;
+        cinfo.two_pass_quantize = fast ? FALSE : TRUE;
+        cinfo.dither_mode = fast ? JDITHER_ORDERED : JDITHER_FS;
+        return;
+    }
+    cinfo.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit bitmap row
+}
+
+// The memory libjpeg and the output take: the output rows, the whole-image buffer of two-pass
+// quantization, and the coefficients a progressive picture keeps (two bytes per sample).
+std::uint64_t DecodedBytes(jpeg_decompress_struct& cinfo) {
+    const std::uint64_t pixels = static_cast<std::uint64_t>(cinfo.output_width) * cinfo.output_height;
+    std::uint64_t bytes = pixels * static_cast<std::uint64_t>(cinfo.output_components);
+    if (cinfo.quantize_colors && cinfo.two_pass_quantize)
+        bytes += pixels * 3;
+    if (jpeg_has_multiple_scans(&cinfo))
+        bytes += static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height *
+                 static_cast<std::uint64_t>(cinfo.num_components) * 2;
+    return bytes;
+}
+
+void TakeColourMap(const jpeg_decompress_struct& cinfo, QImage& image) {
+    QList<QRgb> table;
+    if (!cinfo.quantize_colors) { // greyscale output
+        for (int i = 0; i < 256; ++i)
+            table.append(qRgb(i, i, i));
+    } else {
+        for (int i = 0; i < cinfo.actual_number_of_colors; ++i)
+            table.append(qRgb(cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i]));
+    }
+    image.setColorTable(table);
+}
+
+// All libjpeg calls live here, between the jump target and the return. Nothing in this frame
+// needs a destructor, so a jump back from error_exit skips no clean-up; `cinfo` is destroyed
+// by the caller on every path.
+TDecodeOutcome RunDecoder(jpeg_decompress_struct* cinfo, TJPEGErrorManager* errors, const QByteArray* data,
+                          const TDecodeSettings* settings, QImage* out, TDecodeReport* report) {
+    if (setjmp(errors->jump) != 0) {
+        report->errorCode = errors->pub.msg_code;
+        return TDecodeOutcome::doLibraryError;
+    }
+    jpeg_create_decompress(cinfo);
+    jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(data->constData()),
+                 static_cast<unsigned long>(data->size()));
+    jpeg_read_header(cinfo, TRUE);
+    ApplySettings(*cinfo, *settings);
+    jpeg_calc_output_dimensions(cinfo);
+    report->width = cinfo->output_width;
+    report->height = cinfo->output_height;
+    if (DecodedBytes(*cinfo) > kMaxDecodedBytes)
+        return TDecodeOutcome::doTooLarge;
+    jpeg_start_decompress(cinfo);
+    const bool indexed = cinfo->output_components == 1;
+    *out = QImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height),
+                  indexed ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+    if (out->isNull())
+        return TDecodeOutcome::doOutOfMemory;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        JSAMPROW rows[4];
+        const auto first = static_cast<int>(cinfo->output_scanline);
+        const int count = std::min<int>(4, static_cast<int>(cinfo->output_height) - first);
+        for (int i = 0; i < count; ++i)
+            rows[i] = out->scanLine(first + i);
+        jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(count));
+    }
+    if (indexed)
+        TakeColourMap(*cinfo, *out);
+    jpeg_finish_decompress(cinfo);
+    return TDecodeOutcome::doDone;
+}
+
+QImage DecodeJPEG(const QByteArray& data, const TDecodeSettings& settings) {
+    jpeg_decompress_struct cinfo{};
+    TJPEGErrorManager errors{};
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = JumpToDecoder;
+    errors.pub.emit_message = EmitMessage;
+    errors.pub.output_message = DropMessage;
+    QImage image;
+    TDecodeReport report;
+    const TDecodeOutcome outcome = RunDecoder(&cinfo, &errors, &data, &settings, &image, &report);
+    jpeg_destroy_decompress(&cinfo);
+    switch (outcome) {
+    case TDecodeOutcome::doDone:
+        return image;
+    case TDecodeOutcome::doLibraryError:
+        throw EInvalidGraphic("JPEG error #" + std::to_string(report.errorCode));
+    case TDecodeOutcome::doTooLarge:
+        ThrowTooLarge(report.width, report.height);
+    case TDecodeOutcome::doOutOfMemory:
+        break;
+    }
+    throw EOutOfResources("Not enough memory for a picture of " + std::to_string(report.width) + " x " +
+                          std::to_string(report.height) + " pixels");
+}
+
+} // namespace
+
+void TJPEGImage::LoadFromStream(QIODevice& stream) {
+    QByteArray data = stream.readAll();
+    TBitmap decoded;
+    decoded.SetImage(DecodeJPEG(data, {pixelFormat_, scale_, performance_, smoothing_, grayscale_}));
+    data_ = std::move(data);
+    bitmap_ = std::move(decoded);
+    Changed();
+}
+
+void TJPEGImage::SaveToStream(QIODevice& stream) {
+    if (stream.write(data_) != data_.size())
+        throw EInvalidGraphic("Stream write error");
+}
+
+void TJPEGImage::SetWidth(int) {
+    throw EInvalidGraphicOperation("Cannot change the size of a JPEG image");
+}
+
+void TJPEGImage::SetHeight(int) {
+    throw EInvalidGraphicOperation("Cannot change the size of a JPEG image");
+}
+
+void TJPEGImage::Decode() {
+    if (data_.isEmpty())
+        return;
+    bitmap_.SetImage(DecodeJPEG(data_, {pixelFormat_, scale_, performance_, smoothing_, grayscale_}));
+    Changed();
+}
+
+template <typename T> void TJPEGImage::ChangeSetting(T& setting, T value) {
+    if (setting == value)
+        return;
+    setting = value;
+    Decode();
+}
+
+void TJPEGImage::SetPixelFormat(TJPEGPixelFormat value) {
+    ChangeSetting(pixelFormat_, value);
+}
+void TJPEGImage::SetScale(TJPEGScale value) {
+    ChangeSetting(scale_, value);
+}
+void TJPEGImage::SetPerformance(TJPEGPerformance value) {
+    ChangeSetting(performance_, value);
+}
+void TJPEGImage::SetSmoothing(bool value) {
+    ChangeSetting(smoothing_, value);
+}
+void TJPEGImage::SetGrayscale(bool value) {
+    ChangeSetting(grayscale_, value);
+}
+
+void TJPEGImage::Assign(const TPersistent& source) {
+    const auto* jpeg = dynamic_cast<const TJPEGImage*>(&source);
+    if (jpeg == nullptr)
+        return TGraphic::Assign(source);
+    if (jpeg == this)
+        return;
+    data_ = jpeg->data_;
+    bitmap_.Assign(jpeg->bitmap_);
+    pixelFormat_ = jpeg->pixelFormat_;
+    scale_ = jpeg->scale_;
+    performance_ = jpeg->performance_;
+    smoothing_ = jpeg->smoothing_;
+    grayscale_ = jpeg->grayscale_;
+    Changed();
+}
+
+void TJPEGImage::AssignTo(TPersistent& dest) const {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(&dest))
+        return bitmap->Assign(bitmap_);
+    TGraphic::AssignTo(dest);
+}
+
+void TJPEGImage::Draw(TCanvas& canvas, const QRect& rect) {
+    bitmap_.Draw(canvas, rect);
+}
+
+void TJPEGImage::SaveToClipboardFormat(QMimeData& data) {
+    bitmap_.SaveToClipboardFormat(data);
+}
+
+} // namespace qm

@@ -1,0 +1,23 @@
+#pragma once
+// How the picture pane reads a picture file: JPEG with the pane's own decoder settings (an 8-bit
+// palette of 236 colours), everything else by the class registered for the file's extension.
+
+#include <QString>
+
+namespace qm {
+
+class TJPEGImage;
+class TPicture;
+
+// True when the lower-cased path contains ".jpg" or ".jpeg" anywhere, not only at its end: such
+// a path is always decoded as JPEG.
+bool DecodesAsJPEG(const QString& path);
+
+// The pane's JPEG settings: full size, quality first, 236 colours, no block smoothing, colour.
+void ApplyPaneJPEGSettings(TJPEGImage& jpeg);
+
+// Loads `path` into `picture` by the rule above. On failure the error passes on and `picture`
+// keeps what it had.
+void LoadPanePicture(TPicture& picture, const QString& path);
+
+} // namespace qm

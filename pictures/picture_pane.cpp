@@ -1,0 +1,209 @@
+#include "pictures/picture_pane.h"
+
+#include "framework/controls/application.h"
+#include "framework/controls/image.h"
+#include "framework/controls/statusbar.h"
+#include "framework/data/query.h"
+#include "framework/graphics/bitmap.h"
+#include "pictures/open_picture_dialog.h"
+#include "pictures/picture_files.h"
+#include "pictures/tform2.h"
+#include "ui_Unit1.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QPainter>
+
+namespace qm {
+
+const QString TPicturePane::kPictureFilter = QStringLiteral(
+    "All (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image File (*.jpg)|*.jpg|JPEG Image File "
+    "(*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|GIF (*.gif)|*.gif");
+
+namespace {
+
+const QString kPathField = QStringLiteral("Path");
+
+// The display boxes and their handlers.
+struct TBoxHandler {
+    QCheckBox* Ui::TForm1::*box;
+    void (TPicturePane::*handler)();
+};
+
+const TBoxHandler kBoxHandlers[] = {
+    {&Ui::TForm1::CheckBoxStretch, &TPicturePane::CheckBoxStretchClick},
+    {&Ui::TForm1::CheckBoxCenter, &TPicturePane::CheckBoxCenterClick},
+    {&Ui::TForm1::CheckBoxAutosize, &TPicturePane::CheckBoxAutosizeClick},
+    {&Ui::TForm1::CheckBoxDisable, &TPicturePane::CheckBoxDisableClick},
+};
+
+bool FileExists(const QString& path) {
+    return QFileInfo(path).isFile();
+}
+
+} // namespace
+
+TPicturePane::TPicturePane(Ui::TForm1& ui, TQuery& software, QWidget& window)
+    : ui_(ui), software_(software), openPictureDialog1_(new TOpenPictureDialog(&window)) {
+    openPictureDialog1_->SetFilter(kPictureFilter);
+    // A picture that cannot be read is reported where the move happened, so the query's own
+    // navigation is never unwound by it.
+    software_.AfterScroll = [this](TQuery&) { RunGuarded([this] { ADOQuerySoftwareAfterScroll(); }); };
+    connect(ui_.ButtonAddPicture, &QPushButton::clicked, this,
+            Guarded(this, &TPicturePane::ButtonAddPictureClick));
+    connect(ui_.ButtonRemove, &QPushButton::clicked, this, Guarded(this, &TPicturePane::ButtonRemoveClick));
+    for (const auto& [box, handler] : kBoxHandlers)
+        connect(ui_.*box, &QCheckBox::toggled, this, Guarded(this, handler));
+    connect(ui_.Image1, &TImage::clicked, this, Guarded(this, &TPicturePane::Image1Click));
+    // An auto-sized picture larger than the box makes the box scroll.
+    ui_.Image1->installEventFilter(this);
+}
+
+QString TPicturePane::MissingMessage(const QString& path) {
+    return QStringLiteral("Picture '") + path + QStringLiteral("' doesn't exist!");
+}
+
+bool TPicturePane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_.Image1 && event->type() == QEvent::Resize)
+        ui_.ScrollBoxPictureClient->resize(ui_.Image1->size());
+    return QObject::eventFilter(watched, event);
+}
+
+QString TPicturePane::CurrentPath() const {
+    return software_.FieldByName(kPathField).toString();
+}
+
+void TPicturePane::SetStatus(const QString& text) {
+    ui_.StatusBar1->SetPanelText(1, text);
+}
+
+void TPicturePane::ClearPicture() {
+    ui_.Image1->Picture().Clear();
+}
+
+void TPicturePane::SetDefaultSize() {
+    ui_.Image1->resize(kDefaultWidth, kDefaultHeight);
+}
+
+void TPicturePane::ShowCurrentPicture() {
+    const QString path = CurrentPath();
+    if (path.isEmpty()) {
+        SetStatus(QString());
+        return ClearPicture();
+    }
+    ShowExistingOrCross(path);
+}
+
+void TPicturePane::ShowExistingOrCross(const QString& path) {
+    if (!FileExists(path)) {
+        SetStatus(MissingMessage(path));
+        ClearPicture();
+        return ShowCross();
+    }
+    // The path goes into the panel before the load, so that a picture that cannot be read is
+    // reported with its row's path in view rather than the previous row's.
+    ClearPicture();
+    SetStatus(path);
+    LoadPanePicture(ui_.Image1->Picture(), path);
+}
+
+void TPicturePane::ShowCross() {
+    SetDefaultSize();
+    auto cross = std::make_unique<TBitmap>(kDefaultWidth, kDefaultHeight, TPixelFormat::pf24bit);
+    QImage image(kDefaultWidth, kDefaultHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(0, 0, kDefaultWidth, kDefaultHeight);
+    painter.drawLine(0, kDefaultHeight, kDefaultWidth, 0);
+    painter.end();
+    cross->SetImage(image);
+    ui_.Image1->Picture().SetGraphic(std::move(cross));
+}
+
+void TPicturePane::ADOQuerySoftwareAfterScroll() {
+    const QString path = CurrentPath();
+    if (path.isEmpty()) {
+        SetStatus(QString());
+        return ClearPicture();
+    }
+    if (!ui_.CheckBoxDisable->isChecked())
+        ShowExistingOrCross(path);
+}
+
+void TPicturePane::ShowStartupPicture() {
+    const QString path = CurrentPath();
+    if (path.isEmpty())
+        return;
+    if (!FileExists(path)) {
+        SetStatus(MissingMessage(path));
+        return ClearPicture();
+    }
+    SetStatus(path);
+    LoadPanePicture(ui_.Image1->Picture(), path);
+}
+
+void TPicturePane::ButtonAddPictureClick() {
+    if (!openPictureDialog1_->Execute())
+        return;
+    const QString fileName = openPictureDialog1_->FileName();
+    // Loaded before anything is stored: a file that cannot be read never reaches Path.
+    LoadPanePicture(ui_.Image1->Picture(), fileName);
+    software_.Edit();
+    software_.SetFieldValue(kPathField, fileName);
+    software_.Post();
+    SetStatus(fileName);
+}
+
+void TPicturePane::ButtonRemoveClick() {
+    software_.Edit();
+    software_.SetFieldValue(kPathField, QString());
+    software_.Post();
+    SetStatus(QString());
+    ClearPicture();
+}
+
+void TPicturePane::CheckBoxStretchClick() {
+    ui_.Image1->setStretch(ui_.CheckBoxStretch->isChecked());
+}
+
+void TPicturePane::CheckBoxCenterClick() {
+    ui_.Image1->setCenter(ui_.CheckBoxCenter->isChecked());
+}
+
+void TPicturePane::CheckBoxAutosizeClick() {
+    const bool autosize = ui_.CheckBoxAutosize->isChecked();
+    ui_.Image1->setAutoSize(autosize);
+    if (!autosize)
+        SetDefaultSize();
+    ui_.CheckBoxStretch->setEnabled(!autosize);
+    ui_.CheckBoxCenter->setEnabled(!autosize);
+}
+
+void TPicturePane::CheckBoxDisableClick() {
+    const bool disabled = ui_.CheckBoxDisable->isChecked();
+    const bool autosize = ui_.CheckBoxAutosize->isChecked();
+    ui_.CheckBoxAutosize->setEnabled(!disabled);
+    ui_.CheckBoxStretch->setEnabled(!disabled && !autosize);
+    ui_.CheckBoxCenter->setEnabled(!disabled && !autosize);
+    ui_.PanelHidepicture->setVisible(disabled);
+    if (!disabled)
+        ShowCurrentPicture();
+}
+
+void TPicturePane::Image1Click() {
+    const QString path = CurrentPath();
+    if (path.isEmpty() || !FileExists(path) || viewer_ == nullptr)
+        return;
+    TImage& image = *ui_.Image1;
+    image.setAutoSize(true);
+    const int width = image.width();
+    const int height = image.height();
+    if (!ui_.CheckBoxAutosize->isChecked()) {
+        image.setAutoSize(false);
+        SetDefaultSize();
+    }
+    viewer_->ShowPicture(width, height, path);
+}
+
+} // namespace qm

@@ -1,0 +1,249 @@
+// The picture system: the class registry, loading by extension, form streaming, the JPEG class over
+// libjpeg with its two settings (the pane's 236 colours and full colour), and bad input.
+#include "framework/core/exceptions.h"
+#include "framework/graphics/bitmap.h"
+#include "framework/graphics/jpeg_image.h"
+#include "framework/graphics/picture.h"
+#include "tests/support/picture_files.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <jerror.h>
+
+namespace qm {
+namespace {
+
+using test::ColourfulImage;
+using test::DistinctColours;
+using test::JPEGBytes;
+using test::WriteFile;
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TJPEGImage DecodedJPEG(const QByteArray& bytes, TJPEGPixelFormat format, bool smoothing = true) {
+    TJPEGImage jpeg;
+    jpeg.SetPixelFormat(format);
+    jpeg.SetSmoothing(smoothing);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    jpeg.LoadFromStream(buffer);
+    return jpeg;
+}
+
+// The SOF0 marker's height and width fields, rewritten.
+QByteArray WithDeclaredSize(QByteArray jpeg, int width, int height) {
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    EXPECT_GT(sof, 0);
+    jpeg[sof + 5] = static_cast<char>(height >> 8);
+    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
+    jpeg[sof + 7] = static_cast<char>(width >> 8);
+    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
+    return jpeg;
+}
+
+struct TExtensionCase {
+    const char* file;
+    const char* className; // nullptr: no class
+};
+
+class PictureByExtension : public ::testing::TestWithParam<TExtensionCase> {};
+
+TEST_P(PictureByExtension, PicksTheRegisteredClassWithoutRegardToCase) {
+    const TExtensionCase& c = GetParam();
+    const QString suffix = QFileInfo(QString::fromLatin1(c.file)).suffix();
+    const TGraphicClass* graphicClass = TPicture::ClassForExtension(suffix);
+    if (c.className == nullptr) {
+        EXPECT_EQ(graphicClass, nullptr);
+        TPicture picture;
+        EXPECT_EQ(ErrorOf([&] { picture.LoadFromFile(QString::fromLatin1(c.file)); }),
+                  "Unknown picture file extension (." + suffix.toStdString() + ")");
+        return;
+    }
+    ASSERT_NE(graphicClass, nullptr);
+    EXPECT_EQ(graphicClass->className, QLatin1String(c.className));
+    EXPECT_STREQ(graphicClass->create()->ClassName(), c.className);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Registry, PictureByExtension,
+    ::testing::Values(TExtensionCase{"a.bmp", "TBitmap"}, TExtensionCase{"a.BMP", "TBitmap"},
+                      TExtensionCase{"a.jpg", "TJPEGImage"}, TExtensionCase{"a.JpEg", "TJPEGImage"},
+                      TExtensionCase{"a.png", nullptr}, TExtensionCase{"/dir/noextension", nullptr}));
+
+class PictureFiles : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        WriteFile(path, bytes);
+        return path;
+    }
+};
+
+TEST_F(PictureFiles, AFailedLoadKeepsThePictureItHad) {
+    TPicture picture;
+    int changes = 0;
+    picture.OnChange = [&](TPicture&) { ++changes; };
+    picture.LoadFromFile(Write("good.bmp", test::BMPBytes(ColourfulImage(7, 5))));
+    ASSERT_EQ(changes, 1);
+    for (const QString& bad : {Write("bad.bmp", "BM not really"), Write("bad.jpg", "not a JPEG"),
+                               dir.filePath("vanished.bmp"), dir.path() + "/folder.bmp"}) {
+        if (bad.endsWith("folder.bmp")) {
+            ASSERT_TRUE(QDir(dir.path()).mkdir("folder.bmp"));
+        }
+        EXPECT_THROW(picture.LoadFromFile(bad), Exception) << bad.toStdString();
+        ASSERT_NE(picture.Graphic(), nullptr);
+        EXPECT_STREQ(picture.Graphic()->ClassName(), "TBitmap");
+        EXPECT_EQ(picture.Width(), 7);
+    }
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(PictureFiles, FormDataStoresTheClassNameThenTheGraphic) {
+    TPicture picture;
+    picture.LoadFromFile(Write("p.jpg", JPEGBytes(ColourfulImage(20, 10))));
+    QBuffer stream;
+    stream.open(QIODevice::ReadWrite);
+    picture.WriteData(stream);
+    EXPECT_EQ(stream.data().left(11), QByteArray("\x0ATJPEGImage"));
+    EXPECT_EQ(stream.data().mid(11, 2), QByteArray("\xFF\xD8", 2));
+    stream.seek(0);
+    TPicture back;
+    back.ReadData(stream);
+    ASSERT_NE(back.Graphic(), nullptr);
+    EXPECT_STREQ(back.Graphic()->ClassName(), "TJPEGImage");
+    EXPECT_EQ(back.Width(), 20);
+
+    QBuffer unknown;
+    unknown.setData(QByteArray("\x05TNone"));
+    unknown.open(QIODevice::ReadOnly);
+    EXPECT_EQ(ErrorOf([&] { back.ReadData(unknown); }), "Unknown graphic class TNone");
+}
+
+TEST_F(PictureFiles, AssignCopiesTheGraphicThroughItsClass) {
+    TPicture source;
+    source.LoadFromFile(Write("p.bmp", test::BMPBytes(ColourfulImage(4, 3))));
+    TPicture copy;
+    copy.Assign(source);
+    ASSERT_NE(copy.Graphic(), source.Graphic());
+    EXPECT_EQ(dynamic_cast<TBitmap&>(*copy.Graphic()).Image(),
+              dynamic_cast<TBitmap&>(*source.Graphic()).Image());
+    copy.Assign(TPicture());
+    EXPECT_TRUE(copy.Empty());
+}
+
+TEST(JPEGImage, PaneSettingsGiveAtMost236ColoursWhileTheDefaultsKeepFullColour) {
+    const QImage original = ColourfulImage(160, 120);
+    const QByteArray bytes = JPEGBytes(original);
+    const TJPEGImage pane = DecodedJPEG(bytes, TJPEGPixelFormat::jf8Bit, false);
+    EXPECT_EQ(pane.Bitmap().PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_LE(pane.Bitmap().Image().colorCount(), kJPEGPaletteColors);
+    EXPECT_GT(pane.Bitmap().Image().colorCount(), 128); // libjpeg's quantizer used the room it had
+    EXPECT_LE(DistinctColours(pane.Bitmap().Image()), kJPEGPaletteColors);
+
+    const TJPEGImage full = DecodedJPEG(bytes, TJPEGPixelFormat::jf24Bit);
+    EXPECT_EQ(full.Bitmap().PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_GT(DistinctColours(full.Bitmap().Image()), 1000);
+    // Qt's reader decodes with the same library: the full-colour pixels agree closely.
+    const QImage oracle = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+    const QImage ours = full.Bitmap().Image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(ours.size(), oracle.size());
+    int worst = 0;
+    for (int y = 0; y < ours.height(); ++y)
+        for (int x = 0; x < ours.width(); ++x) {
+            const QRgb a = ours.pixel(x, y), b = oracle.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+        }
+    EXPECT_LE(worst, 2);
+}
+
+TEST(JPEGImage, ChangingASettingDecodesAgainAndAssignCarriesDataAndSettings) {
+    const QByteArray bytes = JPEGBytes(ColourfulImage(64, 32), 90, true);
+    TJPEGImage jpeg = DecodedJPEG(bytes, TJPEGPixelFormat::jf24Bit);
+    jpeg.SetScale(TJPEGScale::jsQuarter);
+    EXPECT_EQ(jpeg.GetWidth(), 16);
+    EXPECT_EQ(jpeg.GetHeight(), 8);
+    jpeg.SetGrayscale(true);
+    EXPECT_EQ(jpeg.Bitmap().PixelFormat(), TPixelFormat::pf8bit);
+
+    TJPEGImage copy;
+    copy.Assign(jpeg);
+    EXPECT_EQ(copy.Scale(), TJPEGScale::jsQuarter);
+    EXPECT_TRUE(copy.Grayscale());
+    EXPECT_EQ(copy.Bitmap().Image(), jpeg.Bitmap().Image());
+    TBitmap bitmap;
+    bitmap.Assign(jpeg);
+    EXPECT_EQ(bitmap.Image(), jpeg.Bitmap().Image());
+
+    QBuffer saved;
+    saved.open(QIODevice::WriteOnly);
+    copy.SaveToStream(saved);
+    EXPECT_EQ(saved.data(), bytes);
+}
+
+struct TBadJPEG {
+    const char* name;
+    std::function<QByteArray(const QByteArray&)> damage;
+    std::string message;
+};
+
+class BadJPEG : public ::testing::TestWithParam<TBadJPEG> {};
+
+TEST_P(BadJPEG, RaisesItsErrorAndKeepsTheImage) {
+    const QByteArray good = JPEGBytes(ColourfulImage(48, 40));
+    TJPEGImage jpeg = DecodedJPEG(good, TJPEGPixelFormat::jf8Bit);
+    QBuffer buffer;
+    buffer.setData(GetParam().damage(good));
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_EQ(ErrorOf([&] { jpeg.LoadFromStream(buffer); }), GetParam().message);
+    EXPECT_EQ(jpeg.GetWidth(), 48);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoder, BadJPEG,
+    ::testing::Values(
+        TBadJPEG{"Empty", [](const QByteArray&) { return QByteArray(); },
+                 "JPEG error #" + std::to_string(JERR_INPUT_EMPTY)},
+        TBadJPEG{"NotAJPEG", [](const QByteArray&) { return QByteArray("BM this is a bitmap"); },
+                 "JPEG error #" + std::to_string(JERR_NO_SOI)},
+        TBadJPEG{"Truncated", [](const QByteArray& j) { return j.left(j.size() / 2); },
+                 "JPEG error #" + std::to_string(JWRN_JPEG_EOF)},
+        TBadJPEG{"HeaderOnly",
+                 [](const QByteArray& j) { return j.left(j.indexOf(QByteArray("\xFF\xDA", 2))); },
+                 "JPEG error #" + std::to_string(JWRN_JPEG_EOF)},
+        TBadJPEG{"Declares65500Square", [](const QByteArray& j) { return WithDeclaredSize(j, 65500, 65500); },
+                 "Picture is too large to show (65500 x 65500 pixels)"},
+        TBadJPEG{"DeclaresAGigabyte", [](const QByteArray& j) { return WithDeclaredSize(j, 20000, 20000); },
+                 "Picture is too large to show (20000 x 20000 pixels)"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(BitmapLoading, APictureDeclaringGigabytesIsRefusedBeforeDecoding) {
+    QByteArray bmp = test::BMPBytes(ColourfulImage(4, 4));
+    // Width and height of the info header: 40000 x 40000 at 24 bits is 4.8 GB.
+    for (int at : {18, 22}) {
+        bmp[at] = static_cast<char>(40000 & 0xFF);
+        bmp[at + 1] = static_cast<char>(40000 >> 8);
+    }
+    QBuffer buffer;
+    buffer.setData(bmp);
+    buffer.open(QIODevice::ReadOnly);
+    TBitmap bitmap;
+    EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(buffer); }), "Bitmap image is not valid");
+    EXPECT_TRUE(bitmap.Empty());
+}
+
+} // namespace
+} // namespace qm

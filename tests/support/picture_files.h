@@ -1,0 +1,22 @@
+#pragma once
+// Pictures made at test time: a colourful image with far more than 256 colours, its JPEG and BMP
+// encodings (Qt's writers, which are independent of ours), and files holding them.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace qm::test {
+
+// Every pixel a different mix of red, green and blue: thousands of colours.
+QImage ColourfulImage(int width, int height);
+// The image as a baseline JPEG (or progressive) of the given quality, by Qt's writer.
+QByteArray JPEGBytes(const QImage& image, int quality = 90, bool progressive = false);
+// The image as a BMP file of its own depth, by Qt's writer.
+QByteArray BMPBytes(const QImage& image);
+// Writes `bytes` to `path`; fails the calling test when it cannot.
+void WriteFile(const QString& path, const QByteArray& bytes);
+// The distinct colours of an image.
+int DistinctColours(const QImage& image);
+
+} // namespace qm::test
