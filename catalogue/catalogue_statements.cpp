@@ -8,8 +8,8 @@ namespace {
 
 // The query each table's page shows and the one that looks its names and IDs up.
 struct TTableQueries {
-    TQuery TCatalogueData::* shown;
-    TQuery TCatalogueData::* lookup;
+    TQuery TCatalogueData::*shown;
+    TQuery TCatalogueData::*lookup;
 };
 
 constexpr std::array<TTableQueries, 3> kTableQueries{{

@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QRgb>
-
 #include <cstdint>
 #include <vector>
 

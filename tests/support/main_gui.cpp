@@ -1,6 +1,5 @@
 // Test entry for widget tests: a QApplication on the platform CTest selects (offscreen).
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
