@@ -3,6 +3,7 @@
 #include "app/form_resources.h"
 #include "framework/controls/application.h"
 #include "framework/core/exceptions.h"
+#include "framework/graphics/canvas.h"
 #include "ui_Infodialog.h"
 
 #include <QApplication>
@@ -110,6 +111,22 @@ void TInfo::DrawPlasma() {
 
 void TInfo::Button1Click() {
     close();
+}
+
+void TInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (ui_->Image1->pixmap().isNull())
+        ShowLogo();
+}
+
+// The logo is rendered when first drawn: at its natural size from the top left corner, the
+// transparent pixels letting the dialog's face through.
+void TInfo::ShowLogo() {
+    QImage picture(ui_->Image1->size(), CanvasImageFormat);
+    picture.fill(Qt::transparent);
+    TCanvas canvas(picture);
+    logo_->Draw(canvas, QRect(0, 0, logo_->GetWidth(), logo_->GetHeight()));
+    ui_->Image1->setPixmap(QPixmap::fromImage(picture));
 }
 
 // Whether a handler exists for the address is not asked: without one, nothing happens.

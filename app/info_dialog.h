@@ -42,10 +42,12 @@ public:
     void lblEmailClick();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FitLabels();
+    void ShowLogo();
     void LoadPicture();
 
     std::unique_ptr<Ui::TInfo> ui_;

@@ -7,6 +7,7 @@
 #include "ui_Unit1.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
@@ -21,6 +22,13 @@ namespace {
 TDBGrid* FocusedGrid() {
     const QWidget* active = QApplication::activeWindow();
     return active ? qobject_cast<TDBGrid*>(active->focusWidget()) : nullptr;
+}
+
+// A wheel turned over a combo box that the user is not working in would silently choose another
+// name and run a search: such a box does not take the wheel.
+bool IsUnfocusedComboBox(const QObject* watched) {
+    const auto* combo = qobject_cast<const QComboBox*>(watched);
+    return combo != nullptr && !combo->hasFocus() && !combo->isAncestorOf(QApplication::focusWidget());
 }
 
 // Losing the focus to another window or to a menu is not leaving the memo.
@@ -44,7 +52,7 @@ TInputHandling::TInputHandling(Ui::TForm1& ui, TCatalogueData& data, TMainWindow
 bool TInputHandling::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Wheel:
-        return ApplicationEvents1Message(watched, event);
+        return ApplicationEvents1Message(watched, event) || IsUnfocusedComboBox(watched);
     case QEvent::KeyPress:
         if (IsPageKeyControl(watched))
             DBGridSoftwareOldKeyDown(static_cast<QKeyEvent*>(event)->key());
@@ -113,7 +121,9 @@ void TInputHandling::ShowTablePage(TCatalogueTable table) {
 }
 
 // The page's set-up is done by the key handler itself, not by the page control's change handler.
+// Pending edits are posted first; a refused post keeps the page.
 void TInputHandling::ShowPage(int page) {
+    browsing_.PostPendingEdits();
     const QSignalBlocker blocker(ui_.TabControl);
     ui_.TabControl->setCurrentIndex(page);
 }

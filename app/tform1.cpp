@@ -11,6 +11,7 @@
 #include "framework/controls/statusbar.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
@@ -102,6 +103,9 @@ constexpr int kSoftwareColumnWidths[] = {151, 40, 40, 39, 83};
 
 const char* const kShowHintProperty = "ShowHint";
 
+// Wide enough for the labels and a few letters of each mask field.
+constexpr int kPanelLeftMinimumWidth = 160;
+
 } // namespace
 
 TForm1::TForm1(const QString& databaseFile, QWidget* parent)
@@ -123,6 +127,11 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     InstallAnchors(this);
     ui_->Splitter1->setStretchFactor(0, 0);
     ui_->Splitter1->setStretchFactor(1, 1);
+    // The splitter never hides the search mask and the tables.
+    ui_->Splitter1->setChildrenCollapsible(false);
+    ui_->PanelLeft->setMinimumWidth(kPanelLeftMinimumWidth);
+    // Menu shortcuts are looked at before any control's own key binding.
+    QCoreApplication::instance()->installEventFilter(this);
     connect(timer1_, &QTimer::timeout, this, Guarded(this, &TForm1::Timer1Timer));
 
     resize(minimumSize());
@@ -206,22 +215,22 @@ void TForm1::ConnectActions() {
 void TForm1::BindDataControls() {
     Ui::TForm1& ui = *ui_;
     TCatalogueData& data = *data_;
-    ui.DBGridSoftware->setDataSet(&data.ADOQuerySoftware);
-    ui.DBGridSoftware->setColumns(kSoftwareColumns);
+    ui.DBGridSoftware->SetDataSet(&data.ADOQuerySoftware);
+    ui.DBGridSoftware->SetColumns(kSoftwareColumns);
     for (int column = 0; column < kSoftwareColumns.size(); ++column)
         ui.DBGridSoftware->setColumnWidth(column, kSoftwareColumnWidths[column]);
-    ui.DBGridCD->setDataSet(&data.ADOQueryCD);
-    ui.DBGridCategory->setDataSet(&data.ADOQueryCategory);
-    ui.DBGridType->setDataSet(&data.ADOQueryType);
-    ui.DBGridCD2->setDataSet(&data.ADOQueryCD2);
-    ui.DBGridCategory2->setDataSet(&data.ADOQueryCategory2);
-    ui.DBGridType2->setDataSet(&data.ADOQueryType2);
-    ui.DBNavigatorSoftware->setDataSet(&data.ADOQuerySoftware);
-    ui.DBNavigatorCD->setDataSet(&data.ADOQueryCD);
-    ui.DBNavigatorCategory->setDataSet(&data.ADOQueryCategory);
-    ui.DBNavigatorType->setDataSet(&data.ADOQueryType);
-    ui.DBMemoDescription->setDataSet(&data.ADOQuerySoftware, QStringLiteral("Description"));
-    ui.DBMemoDescription->setWordWrap(ui.WordWrapDescription1->isChecked());
+    ui.DBGridCD->SetDataSet(&data.ADOQueryCD);
+    ui.DBGridCategory->SetDataSet(&data.ADOQueryCategory);
+    ui.DBGridType->SetDataSet(&data.ADOQueryType);
+    ui.DBGridCD2->SetDataSet(&data.ADOQueryCD2);
+    ui.DBGridCategory2->SetDataSet(&data.ADOQueryCategory2);
+    ui.DBGridType2->SetDataSet(&data.ADOQueryType2);
+    ui.DBNavigatorSoftware->SetDataSet(&data.ADOQuerySoftware);
+    ui.DBNavigatorCD->SetDataSet(&data.ADOQueryCD);
+    ui.DBNavigatorCategory->SetDataSet(&data.ADOQueryCategory);
+    ui.DBNavigatorType->SetDataSet(&data.ADOQueryType);
+    ui.DBMemoDescription->SetDataSet(&data.ADOQuerySoftware, QStringLiteral("Description"));
+    ui.DBMemoDescription->SetWordWrap(ui.WordWrapDescription1->isChecked());
 }
 
 // Life cycle
@@ -232,6 +241,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormShow() {
     ui_->EditSearch->setFocus();
+    Browsing.EnablePicturePane(); // the Software page's colours
     Browsing.LayoutSoftwareColumns();
     Browsing.RefreshLookupLists(true);
     Browsing.RunSoftwareQuery(QString::fromLatin1(kAllSoftwareStatement));
@@ -241,6 +251,7 @@ void TForm1::FormShow() {
 void TForm1::FormClose() {
     if (state_.DescriptionModified)
         SaveDescription();
+    Browsing.PostPendingEdits();
 }
 
 void TForm1::SaveDescription() {
@@ -254,10 +265,33 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // Should saving the description fail, the window stays open with the text still in the memo.
+    // Should a pending post fail, the window stays open with the edit in place and the user sees
+    // why; closing once more after being told closes.
     event->ignore();
-    FormClose();
+    try {
+        FormClose();
+    } catch (...) {
+        if (!std::exchange(closeRefused_, true))
+            throw;
+    }
     event->accept();
+}
+
+bool TForm1::event(QEvent* event) {
+    // The frame the window manager puts around the window is known only once it is shown.
+    if (event->type() == QEvent::WindowActivate && !centred_) {
+        centred_ = true;
+        CentreOnScreen();
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::CentreOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft()); // a window's position is its frame's
+    }
 }
 
 void TForm1::BringToFront() {
@@ -273,11 +307,24 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && isActiveWindow() &&
+        IsMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        event->ignore(); // the control does not claim the key: the shortcut runs
+        return true;
+    }
     if (watched == ui_->PanelLeft && event->type() == QEvent::Resize)
         PanelLeftResize();
     if (event->type() == QEvent::ToolTip && watched->property(kShowHintProperty) == false)
         return true;
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::IsMenuShortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    const QList<QAction*> actions = findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(), [&pressed](const QAction* action) {
+        return !action->shortcut().isEmpty() && action->shortcut() == pressed;
+    });
 }
 
 void TForm1::FormResize() {
@@ -339,7 +386,7 @@ void TForm1::OptionsShowHintsExecute() {
     const bool on = !ui_->ShowHints1->isChecked();
     for (TDBNavigator* navigator :
          {ui_->DBNavigatorSoftware, ui_->DBNavigatorCD, ui_->DBNavigatorCategory, ui_->DBNavigatorType})
-        navigator->setShowHint(on);
+        navigator->SetShowHint(on);
     for (const TToolBarButton& button : kToolBarButtons)
         ToolButton((*ui_).*button.action)->setProperty(kShowHintProperty, on);
     ui_->ShowHints1->setChecked(on);
@@ -353,7 +400,7 @@ void TForm1::OptionsEnableMultipleselectExecute() {
 
 void TForm1::OptionsWordWrapDescriptionExecute() {
     const bool on = !ui_->WordWrapDescription1->isChecked();
-    ui_->DBMemoDescription->setWordWrap(on);
+    ui_->DBMemoDescription->SetWordWrap(on);
     ui_->WordWrapDescription1->setChecked(on);
 }
 
@@ -362,7 +409,7 @@ void TForm1::SetGridOption(TDBGridOption option, bool on) {
     for (TDBGrid* grid : {ui_->DBGridSoftware, ui_->DBGridCD, ui_->DBGridCategory, ui_->DBGridType}) {
         TDBGridOptions options = grid->Options();
         options.setFlag(option, on);
-        grid->setOptions(options);
+        grid->SetOptions(options);
     }
 }
 

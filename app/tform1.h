@@ -28,6 +28,7 @@
 #include <memory>
 
 class QDialog;
+class QKeyEvent;
 class QTimer;
 class QToolButton;
 
@@ -81,6 +82,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void LoadImageList();
@@ -92,6 +94,8 @@ private:
     void SetGridOption(TDBGridOption option, bool on);
     void SetPanelLeftWidth(int width);
     void MatchHiddenPages();
+    bool IsMenuShortcut(const QKeyEvent& key) const;
+    void CentreOnScreen();
 
     // Member order is construction order: the data module first (a catalogue that cannot be
     // opened stops here), then the components, the state, and the handler sets that use them.
@@ -102,6 +106,9 @@ private:
     QTimer* timer1_;
     THelpViewer* helpViewer_ = nullptr;
     QDialog* info_ = nullptr;
+    bool centred_ = false;
+    // The user has been told once that closing could not post a pending edit.
+    bool closeRefused_ = false;
 
 public:
     // Handler sets.

@@ -8,10 +8,11 @@
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/dbmemo.h"
 #include "framework/controls/statusbar.h"
+#include "framework/data/unicode_text.h"
 #include "ui_Unit1.h"
 
 #include <QApplication>
-#include <QCollator>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace qm {
@@ -129,8 +130,22 @@ void TBrowsing::FillTypeList() {
     FillNameList(*ui_.ComboType, data_.ADOQueryType2);
 }
 
+void TBrowsing::PostPendingEdits() {
+    for (TQuery* query :
+         {&data_.ADOQuerySoftware, &data_.ADOQueryCD, &data_.ADOQueryCategory, &data_.ADOQueryType})
+        if (query->Active())
+            query->Post();
+}
+
 void TBrowsing::TabControlOldChange() {
     const int page = ui_.TabControl->currentIndex();
+    try {
+        PostPendingEdits();
+    } catch (...) {
+        const QSignalBlocker blocker(ui_.TabControl);
+        ui_.TabControl->setCurrentIndex(shownPage_);
+        throw;
+    }
     if (page == kSoftwarePage) {
         ActivateSoftwareTab(false);
         EnablePicturePane();
@@ -143,6 +158,7 @@ void TBrowsing::TabControlOldChange() {
 }
 
 void TBrowsing::ActivateSoftwareTab(bool focusMask) {
+    shownPage_ = kSoftwarePage;
     ui_.EditSearch->clear();
     for (TCatalogueTable table : kTables)
         EmptyCombo(*(ui_.*TablePage(table).combo));
@@ -172,6 +188,7 @@ void TBrowsing::ActivateTypeTab(bool focusMask) {
 
 void TBrowsing::ActivateTableTab(TCatalogueTable table, bool focusMask) {
     const TTablePage& page = TablePage(table);
+    shownPage_ = page.page;
     QComboBox* own = ui_.*page.combo;
     for (QWidget* field : MaskFields(ui_)) {
         if (field == own)
@@ -242,7 +259,7 @@ void TBrowsing::DisablePicturePane() {
 void TBrowsing::DBGridSoftwareOldTitleClick(int column) {
     ui_.OrderTableSoftwareByPrimaryKey->setChecked(false);
     const std::optional<QString> statement =
-        SoftwareTitleClickStatement(BuildSoftwareQuery(data_, SearchMaskTexts(ui_)), column);
+        SoftwareTitleClickStatement(SoftwareStatementForMask(data_, SearchMaskTexts(ui_)), column);
     if (statement)
         RunSoftwareQuery(*statement);
 }
@@ -271,7 +288,7 @@ void TBrowsing::TableTitleClick(TCatalogueTable table, int column) {
 void TBrowsing::OptionsOrderTableExecute() {
     if (ui_.OrderTableSoftwareByPrimaryKey->isChecked())
         return;
-    RunSoftwareQuery(BuildSoftwareQuery(data_, SearchMaskTexts(ui_)));
+    RunSoftwareQuery(SoftwareStatementForMask(data_, SearchMaskTexts(ui_)));
     ui_.OrderTableSoftwareByPrimaryKey->setChecked(true);
 }
 
@@ -287,10 +304,9 @@ void FillNameList(QComboBox& combo, TQuery& lookup) {
     }
     lookup.First();
 
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // The order the engine's ORDER BY gives the same names.
     std::stable_sort(names.begin(), names.end(),
-                     [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+                     [](const QString& a, const QString& b) { return CompareTextNoCase(a, b) < 0; });
 
     // Clearing and filling an editable combo box replaces its text; the typed text must stay.
     const QString typed = combo.currentText();

@@ -38,7 +38,12 @@ public:
     void FillCategoryList();
     void FillTypeList();
 
-    // A click on a tab: the page's set-up with the focus on its grid.
+    // Posts the rows being edited or inserted in the four tables; a refused post raises with the
+    // edit left in place.
+    void PostPendingEdits();
+
+    // A click on a tab: pending edits posted, then the page's set-up with the focus on its grid.
+    // When a post is refused the page that holds the edit comes back.
     void TabControlOldChange();
     // Set up the mask and the page; `focusMask` puts the focus into the mask instead of the grid.
     // Neither runs the page's query again.
@@ -69,6 +74,7 @@ private:
     Ui::TForm1& ui_;
     TCatalogueData& data_;
     TMainWindowState& state_;
+    int shownPage_ = 0; // the page whose set-up ran last
 };
 
 // Replaces the item list of `combo` by column 1 (Name) of every row of `lookup`, in alphabetical

@@ -27,7 +27,7 @@ TCatalogueData::TCatalogueData(const QString& databaseFile, QObject* parent)
         {&ADOQueryType2, "SELECT * FROM TYPE"},
     };
     for (const auto& [query, sql] : initial) {
-        query->setSQL(QLatin1String(sql));
+        query->SetSQL(QLatin1String(sql));
         query->Open();
     }
 }

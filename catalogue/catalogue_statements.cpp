@@ -21,8 +21,11 @@ constexpr std::array<TTableQueries, 3> kTableQueries{{
 } // namespace
 
 void ReplaceStatement(TQuery& query, const QString& statement) {
+    // A row being edited is written first: a refused post stops here, with the edit in place.
+    if (query.Active())
+        query.Post();
     query.Close();
-    query.setSQL(statement);
+    query.SetSQL(statement);
     query.Open();
 }
 
@@ -39,8 +42,8 @@ TQuery& TableQuery(TCatalogueData& data, TCatalogueTable table) {
     return data.*kTableQueries[static_cast<std::size_t>(table)].shown;
 }
 
-QString BuildSoftwareQuery(TCatalogueData& data, const TSearchMask& mask) {
-    return BuildSoftwareQuery(mask, [&data](TCatalogueTable table, const QString& statement) {
+QString SoftwareStatementForMask(TCatalogueData& data, const TSearchMask& mask) {
+    return ComposeSoftwareStatement(mask, [&data](TCatalogueTable table, const QString& statement) {
         return LookupID(LookupQuery(data, table), statement);
     });
 }

@@ -8,8 +8,9 @@
 
 namespace qm {
 
-// Closes `query`, replaces its statement and opens it. A statement the engine rejects raises
-// EDatabaseError and leaves the query closed.
+// Posts a pending edit of `query`, closes it, replaces its statement and opens it. A refused post
+// raises and leaves the query as it was; a statement the engine rejects raises EDatabaseError and
+// leaves the query closed.
 void ReplaceStatement(TQuery& query, const QString& statement);
 
 // Runs `statement` on `lookup` and returns column 0 (ID) of its first row, 0 when it has none. The
@@ -22,6 +23,6 @@ TQuery& LookupQuery(TCatalogueData& data, TCatalogueTable table);
 TQuery& TableQuery(TCatalogueData& data, TCatalogueTable table);
 
 // The Software statement for `mask`, its combo names looked up on the look-up queries.
-QString BuildSoftwareQuery(TCatalogueData& data, const TSearchMask& mask);
+QString SoftwareStatementForMask(TCatalogueData& data, const TSearchMask& mask);
 
 } // namespace qm

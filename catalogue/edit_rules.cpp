@@ -29,6 +29,10 @@ TEditRules::TEditRules(Ui::TForm1& ui, TCatalogueData& data, TMainWindowState&) 
     Bind(d.ADOQueryCategory.AfterDelete, &TEditRules::ADOQueryCategoryAfterDelete);
     Bind(d.ADOQueryType.AfterInsert, &TEditRules::ADOQueryTypeAfterInsert);
     Bind(d.ADOQueryType.AfterDelete, &TEditRules::ADOQueryTypeAfterDelete);
+    Bind(d.ADOQuerySoftware.AfterPost, &TEditRules::ADOQuerySoftwareAfterPost);
+    Bind(d.ADOQueryCD.AfterPost, &TEditRules::ADOQueryCDAfterPost);
+    Bind(d.ADOQueryCategory.AfterPost, &TEditRules::ADOQueryCategoryAfterPost);
+    Bind(d.ADOQueryType.AfterPost, &TEditRules::ADOQueryTypeAfterPost);
 }
 
 TEditRules::~TEditRules() {
@@ -42,7 +46,7 @@ void TEditRules::Bind(std::function<void(TQuery&)>& hook, THandler handler) {
 }
 
 void TEditRules::UseKeyCriteria(TQuery& query) {
-    query.setUpdateCriteria(TUpdateCriteria::ucKeyOnly);
+    query.SetUpdateCriteria(TUpdateCriteria::ucKeyOnly);
 }
 
 void TEditRules::ShowRowCountOf(const TQuery& query) {

@@ -2,7 +2,8 @@
 // TEditRules: the rules the program adds to every write of the seven queries. Before each post
 // and each delete a query is set to find its row by the key column ID alone, whatever the other
 // columns hold in the file by then; after an insert or a delete the page's status panel shows the
-// row count again. Deleting itself, with its confirmations, is done by the grids and navigators.
+// row count again, and so does a post. Deleting itself, with its confirmations, is done by the grids and
+// navigators.
 
 #include "catalogue/catalogue_data.h"
 #include "catalogue/main_window_state.h"
@@ -40,9 +41,13 @@ public:
     void ADOQueryType2BeforePost(TQuery& query) { UseKeyCriteria(query); }
     void ADOQueryType2BeforeDelete(TQuery& query) { UseKeyCriteria(query); }
 
-    // After insert and after delete: status panel 0 := the row count of the query the handler's
-    // grid shows. A new row counts only once it is posted.
+    // After insert, post and delete: status panel 0 := the row count of the query the handler's
+    // grid shows. A new row counts once it is posted, so the count is right again after the post.
     void ADOQuerySoftwareAfterInsert(TQuery&) { ShowRowCountOf(data_.ADOQuerySoftware); }
+    void ADOQuerySoftwareAfterPost(TQuery&) { ShowRowCountOf(data_.ADOQuerySoftware); }
+    void ADOQueryCDAfterPost(TQuery&) { ShowRowCountOf(data_.ADOQueryCD); }
+    void ADOQueryCategoryAfterPost(TQuery&) { ShowRowCountOf(data_.ADOQueryCategory); }
+    void ADOQueryTypeAfterPost(TQuery&) { ShowRowCountOf(data_.ADOQueryType); }
     void ADOQuerySoftwareAfterDelete(TQuery&) { ShowRowCountOf(data_.ADOQuerySoftware); }
     void ADOQueryCDAfterInsert(TQuery&) { ShowRowCountOf(data_.ADOQueryCD); }
     void ADOQueryCDAfterDelete(TQuery&) { ShowRowCountOf(data_.ADOQueryCD); }

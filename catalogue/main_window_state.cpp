@@ -5,11 +5,11 @@
 namespace qm {
 
 void SaveDescription(TMainWindowState& state, TQuery& software, const QString& description) {
-    if (!software.Active() || software.RecNo() < 0) {
+    if (!software.Active()) {
         state.DescriptionModified = false;
         return;
     }
-    software.Edit();
+    software.Edit(); // with no row at all this starts one, so that the text is kept
     software.SetFieldValue(QStringLiteral("Description"), description);
     state.DescriptionModified = false;
     software.Post();

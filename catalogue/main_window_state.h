@@ -27,9 +27,10 @@ struct TMainWindowState {
 };
 
 // Writes `description` into the Description column of the Software query's current row, clears
-// DescriptionModified and posts the row. With no current row there is nothing to write to and the
-// flag is simply cleared. When the post fails the error goes on to the caller and the row stays in
-// edit mode with the new text, so that the navigator's Post can try again or its Cancel drop it.
+// DescriptionModified and posts the row. In an empty result the text starts a new row; with the
+// query closed there is nothing to write to and the flag is simply cleared. When the post fails the error
+// goes on to the caller and the row stays in edit mode with the new text, so that the navigator's Post can
+// try again or its Cancel drop it.
 void SaveDescription(TMainWindowState& state, TQuery& software, const QString& description);
 
 } // namespace qm

@@ -61,7 +61,7 @@ bool TSearch::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString TSearch::BuildSoftwareQuery() {
-    return qm::BuildSoftwareQuery(data_, SearchMaskTexts(ui_));
+    return SoftwareStatementForMask(data_, SearchMaskTexts(ui_));
 }
 
 void TSearch::EditSearchKeyPress(QChar key) {

@@ -78,7 +78,7 @@ constexpr std::array<const char*, 5> kSoftwareOrders{" ORDER BY NAME ASC", " ORD
 
 } // namespace
 
-QString BuildSoftwareQuery(const TSearchMask& mask, const TLookupID& lookup) {
+QString ComposeSoftwareStatement(const TSearchMask& mask, const TLookupID& lookup) {
     const std::vector<TCondition> conditions = FieldConditions(mask, lookup);
     return mask.search.isEmpty() ? WithoutSearchText(conditions) : WithSearchText(mask.search, conditions);
 }

@@ -29,7 +29,7 @@ inline constexpr const char* kAllSoftwareStatement = "SELECT * FROM SOFTWARE ORD
 // The Software statement for the mask: every filled field adds a condition, all joined by AND, and
 // the statement always ends in " ORDER BY ID ASC". Names chosen in the combo boxes are turned into
 // IDs through `lookup`, in the order CD, Category, Type.
-QString BuildSoftwareQuery(const TSearchMask& mask, const TLookupID& lookup);
+QString ComposeSoftwareStatement(const TSearchMask& mask, const TLookupID& lookup);
 
 // The statement cut before its closing ORDER clause (and the blank in front of it); a statement
 // without one has nothing to cut.

@@ -203,6 +203,9 @@ void TColorMapOptimizer::ReplaceColorMaps() {
 }
 
 int TGIFImage::OptimizeColorMap() {
+    // No painter may read frames or maps while they change.
+    PaintStop();
+    const auto paintersLock = Painters().LockList();
     return TColorMapOptimizer(*this).Optimize();
 }
 

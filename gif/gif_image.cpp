@@ -24,10 +24,12 @@ TGIFImage::TGIFImage()
 }
 
 TGIFImage::~TGIFImage() {
+    DetachPainters();
     images_->Clear();
 }
 
 void TGIFImage::Clear() {
+    PaintStop();
     FreeBitmap();
     images_->Clear();
     header_->ColorMap().Clear();
@@ -115,13 +117,18 @@ void TGIFImage::Pack() {
 void TGIFImage::SetDrawOptions(TGIFDrawOptions value) {
     if (value == drawOptions_)
         return;
+    StopDraw();
     drawOptions_ = value;
     Pack();
     Changed();
 }
 
 void TGIFImage::SetAnimationSpeed(int value) {
-    animationSpeed_ = std::clamp(value, 0, 1000);
+    value = std::clamp(value, 0, 1000);
+    if (value == animationSpeed_)
+        return;
+    animationSpeed_ = value;
+    SpeedChanged();
 }
 
 void TGIFImage::SetReductionBits(int value) {

@@ -4,17 +4,27 @@
 // colour map and pixels.
 
 #include "colour/color_options.h"
+#include "framework/graphics/bitmap.h"
+#include "framework/graphics/canvas.h"
+#include "framework/graphics/clock.h"
 #include "framework/graphics/graphic.h"
+#include "framework/graphics/thread.h"
 #include "gif/gif_colormap.h"
 #include "gif/gif_header.h"
 #include "gif/gif_settings.h"
 #include "gif/gif_subimage.h"
 
 #include <QImage>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace qm {
+
+class TGIFPainter;
+// A painter's notification; the painter is the sender.
+using TGIFPainterEvent = std::function<void(TGIFPainter& sender)>;
 
 class TGIFImageList : public TGIFList<TGIFSubImage> {
 public:
@@ -107,23 +117,76 @@ public:
     virtual void Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message);
     TGIFWarning OnWarning;
 
-    // Derived data that rendering builds on demand; every change drops it.
-    void FreeBitmap() { bitmap_.reset(); }
+    // Derived data that rendering builds on demand; every change drops it. FreeBitmap stops the
+    // painter that Draw started first.
+    void FreeBitmap();
     void FreePalette() { palette_.reset(); }
     void NotifyChange() { Changed(); }
     using TGraphic::Progress;
 
+    // Rendering (gif_render.cpp). Draw shows the image on `canvas` in `rect`: the first frame, or
+    // the animation through a painter that paints the whole-image bitmap (or, with goDirectDraw,
+    // the canvas itself).
+    void Draw(TCanvas& canvas, const QRect& rect);
+    // The logical screen with the first frame drawn on it (32 bits, transparent where no frame
+    // pixel is); none for an empty image.
+    const TBitmap* GetBitmap();
+    // A transparent bitmap of the screen's size, when none is cached.
+    void NewBitmap();
+    std::optional<TPalette> GetPalette();
+    void SetPalette(const std::optional<TPalette>& palette);
+    bool PaletteModified = false;
+    // Held while frames render or their cached bitmaps are read: painter threads render frames.
+    std::recursive_mutex& RenderLock() { return renderLock_; }
+
+    // Painting (gif_painter.cpp). Without goAsync the painter runs at once on the calling thread
+    // and none is returned; with it the painter is returned not yet started.
+    TGIFPainter* InternalPaint(TGIFPainter** painter, TCanvas& canvas, const QRect& rect,
+                               TGIFDrawOptions options);
+    void Paint(TCanvas& canvas, const QRect& rect, TGIFDrawOptions options);
+    void PaintStart();
+    void PaintPause();
+    void PaintResume();
+    void PaintRestart();
+    // Stops every painter and waits for the threaded ones.
+    void PaintStop();
+    // Stops the painter that Draw started and waits for it.
+    void StopDraw();
+    TThreadList<TGIFPainter*>& Painters() { return painters_; }
+    TGIFPainter* DrawPainter() const { return drawPainter_; }
+    TThreadPriority ThreadPriority = TThreadPriority::tpNormal;
+    TGIFPainterEvent OnStartPaint;
+    TGIFPainterEvent OnPaint;
+    TGIFPainterEvent OnAfterPaint;
+    TGIFPainterEvent OnLoop;
+    TGIFPainterEvent OnEndPaint;
+    // The time source of this image's painters; must outlive them.
+    TClock* Clock = &TClock::Monotonic();
+
 private:
     void SetScreenExtent(int value, bool horizontal);
+    void StopDrawPainter();
+    // Stops the painters and cuts the ties of any still listed to this image (destruction).
+    void DetachPainters();
+    // Passes a new animation speed on to the painter that Draw started.
+    void SpeedChanged();
+    void DrawBitmap(TCanvas& canvas, const QRect& rect);
+    void StartDrawPainter(TCanvas& canvas, const QRect& rect);
 
     std::unique_ptr<TGIFHeader> header_;
     std::unique_ptr<TGIFImageList> images_;
     TGIFDrawOptions drawOptions_;
     int animationSpeed_ = 100;
     int reductionBits_ = 8;
-    std::optional<QImage> bitmap_;
+    std::unique_ptr<TBitmap> bitmap_;
+    std::unique_ptr<TCanvas> bitmapCanvas_;
     std::optional<TPalette> palette_;
     bool loading_ = false;
+    bool drawing_ = false;
+    bool inGetPalette_ = false;
+    std::recursive_mutex renderLock_;
+    TThreadList<TGIFPainter*> painters_;
+    TGIFPainter* drawPainter_ = nullptr;
 };
 
 } // namespace qm

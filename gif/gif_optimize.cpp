@@ -203,6 +203,9 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction,
                          int /*reductionBits*/) {
     if (GetEmpty())
         return;
+    // No painter may read frames, maps or extensions while they change.
+    PaintStop();
+    const auto paintersLock = Painters().LockList();
     TGIFProgressScope scope(*this, sProgressOptimizing);
     TOptimizeProgress progress(*this, images_->Count());
     TImageOptimizer optimizer(*this, progress);

@@ -46,6 +46,10 @@ public:
     }
     constexpr bool contains(E option) const { return (bits_ & bit(option)) != 0; }
     constexpr Bits bits() const { return bits_; }
+    constexpr TOptionSet with(E option) const { return TOptionSet(static_cast<Bits>(bits_ | bit(option))); }
+    constexpr TOptionSet without(E option) const {
+        return TOptionSet(static_cast<Bits>(bits_ & ~bit(option)));
+    }
     friend constexpr bool operator==(TOptionSet, TOptionSet) = default;
 
 private:

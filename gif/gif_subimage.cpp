@@ -179,6 +179,8 @@ TGIFColorMap& TGIFSubImage::GetActiveColorMap() {
 
 void TGIFSubImage::FreeBitmap() {
     bitmap_.reset();
+    drawImages_[0].reset();
+    drawImages_[1].reset();
 }
 
 void TGIFSubImage::FreeMask() {

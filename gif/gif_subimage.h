@@ -2,6 +2,7 @@
 // One frame of a GIF image: its image descriptor, local colour map, extensions and pixels (one
 // colour index per byte, rows top to bottom, no padding).
 
+#include "framework/graphics/bitmap.h"
 #include "gif/gif_colormap.h"
 #include "gif/gif_extension.h"
 #include "gif/gif_item.h"
@@ -26,6 +27,7 @@ struct TImageDescriptor {
 };
 
 class TGIFGraphicControlExtension;
+class TCanvas;
 
 class TGIFSubImage : public TGIFItem {
 public:
@@ -87,6 +89,26 @@ public:
     void FreeMask();
     void FreePalette();
 
+    // Rendering (gif_render.cpp). The frame as an 8-bit bitmap with the frame's palette, rendered
+    // on first use; none for an empty frame. The dithered path is taken when the image dithers.
+    const TBitmap* GetBitmap();
+    TBitmap DoGetBitmap();
+    TBitmap DoGetDitherBitmap();
+    bool HasBitmap() const { return bitmap_.has_value(); }
+    void SetHasBitmap(bool value);
+    // Renders the bitmap again when a mask may still be missing; true when the frame has a mask.
+    bool HasMask();
+    // 1 bit per pixel, 1 where the pixel is transparent; none without transparent pixels.
+    const QImage* Mask() const { return mask_ ? &*mask_ : nullptr; }
+    std::optional<TPalette> GetPalette();
+    void SetPalette(const std::optional<TPalette>& palette);
+    // The frame's place in the logical screen mapped onto `rect` (rounded to the nearest pixel).
+    QRect ScaleRect(const QRect& rect) const;
+    // Draws the frame at its place in `rect` (or, tiled, at every repetition of the screen).
+    void Draw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    // Draws the frame stretched into `rect` (or, tiled, at its own size at every repetition).
+    void StretchDraw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
+
     void SaveToStream(QIODevice& stream) override;
     void LoadFromStream(QIODevice& stream) override;
     // Decodes the LZW data that follows the descriptor (and local colour table) into the pixels.
@@ -102,8 +124,14 @@ private:
     std::unique_ptr<TGIFLocalColorMap> colorMap_;
     std::unique_ptr<TGIFExtensionList> extensions_;
     std::vector<std::uint8_t> data_;
-    std::optional<QImage> bitmap_;
+    void DrawImageAt(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
+    // The rendered bitmap in 32 bits, opaque or with the mask's pixels transparent; indices
+    // beyond the palette show black.
+    const QImage& DrawImage(bool masked);
+
+    std::optional<TBitmap> bitmap_;
     std::optional<QImage> mask_;
+    std::optional<QImage> drawImages_[2]; // opaque, masked
     bool needMask_ = true;
     std::optional<TPalette> palette_;
 };

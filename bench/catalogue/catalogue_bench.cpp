@@ -66,7 +66,7 @@ void OpenAndShowFirstScreen(TQuery& query) {
 void BM_Ours(benchmark::State& state) {
     const TOrder& order = kOrders[static_cast<size_t>(state.range(0))];
     TQuery query(Catalogue());
-    query.setSQL(QLatin1String(order.sql));
+    query.SetSQL(QLatin1String(order.sql));
     ResetPeak();
     const long before = StatusKiB("VmRSS:");
     for (auto _ : state)

@@ -4,6 +4,7 @@
 // corpus's folders); files that either program cannot write are left out of both sides.
 
 #include "gif/gif_image.h"
+#include "tests/support/gif_peers.h"
 
 #include <QBuffer>
 #include <QDirIterator>
@@ -14,8 +15,8 @@
 #include <benchmark/benchmark.h>
 #include <ctime>
 #include <fcntl.h>
-#include <gif_lib.h>
 #include <map>
+#include <span>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -57,13 +58,13 @@ TRun RunChild(const std::vector<std::string>& args, const QString& output) {
 
 // A file giflib reads as more than one frame.
 bool IsAnimation(const QString& path) {
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.toLocal8Bit().constData(), &error);
-    if (gif == nullptr)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    const bool animation = DGifSlurp(gif) == GIF_OK && gif->ImageCount > 1;
-    DGifCloseFile(gif, &error);
-    return animation;
+    const QByteArray bytes = file.readAll();
+    const auto summary = test::GiflibSummary(std::span(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    return summary && summary->imageCount > 1;
 }
 
 // The corpus's animations by kind (the folder under the corpus they lie in).

@@ -4,7 +4,7 @@ namespace qm {
 
 TDataSetModel::TDataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TDataSetModel::setDataSet(TQuery* dataSet) {
+void TDataSetModel::SetDataSet(TQuery* dataSet) {
     if (dataSet_)
         disconnect(dataSet_, nullptr, this, nullptr);
     dataSet_ = dataSet;
@@ -20,7 +20,7 @@ void TDataSetModel::setDataSet(TQuery* dataSet) {
     Reset();
 }
 
-void TDataSetModel::setColumns(const QStringList& fieldNames) {
+void TDataSetModel::SetColumns(const QStringList& fieldNames) {
     columns_ = fieldNames;
     Reset();
 }

@@ -16,10 +16,10 @@ class TDataSetModel : public QAbstractTableModel {
 public:
     explicit TDataSetModel(QObject* parent = nullptr);
 
-    void setDataSet(TQuery* dataSet);
+    void SetDataSet(TQuery* dataSet);
     TQuery* DataSet() const { return dataSet_; }
     // Fixed columns by field name; an empty list shows every field of the result.
-    void setColumns(const QStringList& fieldNames);
+    void SetColumns(const QStringList& fieldNames);
     QStringList Columns() const { return columns_; }
     // The query's field index for a model column, -1 when the result lacks that field.
     int FieldOfColumn(int column) const;

@@ -1,5 +1,6 @@
 #include "framework/controls/dbgrid.h"
 
+#include "framework/controls/application.h"
 #include "framework/controls/confirmation.h"
 
 #include <QHeaderView>
@@ -17,24 +18,32 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), model_(new TDataSetModel
         if (DataSet())
             FollowDataSet(DataSet()->RecNo());
     });
-    setOptions(options_);
+    SetOptions(options_);
+    // Compact rows: the height of the text and a few pixels, as many rows as fit.
+    const int rowHeight = fontMetrics().height() + 4;
+    verticalHeader()->setMinimumSectionSize(rowHeight);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    // Titles wider than their column are elided; a bold title would be measured in the plain font.
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setTextElideMode(Qt::ElideRight);
 }
 
-void TDBGrid::setDataSet(TQuery* dataSet) {
+void TDBGrid::SetDataSet(TQuery* dataSet) {
     if (TQuery* old = DataSet())
         disconnect(old, nullptr, this, nullptr);
-    model_->setDataSet(dataSet);
+    model_->SetDataSet(dataSet);
     if (dataSet) {
         connect(dataSet, &TQuery::currentRowChanged, this, &TDBGrid::FollowDataSet);
+        connect(dataSet, &TQuery::updateRecord, this, &TDBGrid::UpdateData);
         FollowDataSet(dataSet->RecNo());
     }
 }
 
-void TDBGrid::setColumns(const QStringList& fieldNames) {
-    model_->setColumns(fieldNames);
+void TDBGrid::SetColumns(const QStringList& fieldNames) {
+    model_->SetColumns(fieldNames);
 }
 
-void TDBGrid::setOptions(TDBGridOptions options) {
+void TDBGrid::SetOptions(TDBGridOptions options) {
     options_ = options;
     setEditTriggers(options_.testFlag(dgEditing)
                         ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -43,10 +52,10 @@ void TDBGrid::setOptions(TDBGridOptions options) {
     ApplySelectionMode();
 }
 
-void TDBGrid::setOption(TDBGridOption option, bool on) {
+void TDBGrid::SetOption(TDBGridOption option, bool on) {
     TDBGridOptions options = options_;
     options.setFlag(option, on);
-    setOptions(options);
+    SetOptions(options);
 }
 
 // Without multi-select the grid marks only its current cell; with it, whole rows are selected.
@@ -59,7 +68,7 @@ void TDBGrid::ApplySelectionMode() {
 
 QList<int> TDBGrid::SelectedRows() const {
     QList<int> rows;
-    if (!hasOption(dgMultiSelect) || !selectionModel())
+    if (!HasOption(dgMultiSelect) || !selectionModel())
         return rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
         rows << index.row();
@@ -72,7 +81,7 @@ bool TDBGrid::DeleteRows() {
     if (!dataSet || !dataSet->Active() || dataSet->RecordCount() == 0 || !dataSet->CanModify())
         return false;
     const QList<int> rows = SelectedRows();
-    if (hasOption(dgConfirmDelete) &&
+    if (HasOption(dgConfirmDelete) &&
         !Confirm(this, rows.size() < 2 ? QStringLiteral("Delete record?")
                                        : QStringLiteral("Delete all selected records?")))
         return false;
@@ -107,29 +116,66 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
             dataSet->Cancel();
             return;
         }
+        if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && AppendOnDown())
+            return;
     }
     QTableView::keyPressEvent(event);
 }
 
-// The view's current row drives the query; moving off an edited row posts it.
+// Down on the last row starts a new row below it, unless that row is a new one not typed in.
+bool TDBGrid::AppendOnDown() {
+    TQuery& dataSet = *DataSet();
+    if (currentIndex().row() != model_->rowCount() - 1)
+        return false;
+    if (dataSet.State() != TDataSetState::dsInsert || dataSet.Modified())
+        dataSet.Append();
+    return true;
+}
+
+// Text typed into a cell editor reaches the row before the row is posted.
+void TDBGrid::UpdateData() {
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex()))
+        commitData(editor);
+}
+
+// The view's current row drives the query; moving off an edited row posts it. When the post is
+// refused the query stays on its row, and so does the view.
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     TQuery* dataSet = DataSet();
     if (following_ || !dataSet || !dataSet->Active() || !current.isValid() ||
         current.row() == dataSet->RecNo())
         return;
-    dataSet->MoveTo(current.row());
+    RunGuarded([&] {
+        try {
+            dataSet->MoveTo(current.row());
+        } catch (...) {
+            QMetaObject::invokeMethod(
+                this, [this] { FollowDataSet(DataSet() ? DataSet()->RecNo() : -1); }, Qt::QueuedConnection);
+            throw;
+        }
+    });
+}
+
+int TDBGrid::FirstEditableColumn() const {
+    for (int column = 0; column < model_->columnCount(); ++column)
+        if (model_->flags(model_->index(0, column)) & Qt::ItemIsEditable)
+            return column;
+    return 0;
 }
 
 // The query's current row drives the view, keeping the view's column.
 void TDBGrid::FollowDataSet(int row) {
     if (row < 0 || row >= model_->rowCount())
         return;
-    const int column = std::max(currentIndex().column(), 0);
-    if (column >= model_->columnCount() || currentIndex().row() == row)
+    const bool inserting = DataSet() && DataSet()->InsertRow() == row;
+    const int column = inserting ? FirstEditableColumn() : std::max(currentIndex().column(), 0);
+    if (column >= model_->columnCount() || currentIndex() == model_->index(row, column))
         return;
     following_ = true;
-    selectionModel()->setCurrentIndex(model_->index(row, column), hasOption(dgMultiSelect)
+    selectionModel()->setCurrentIndex(model_->index(row, column), HasOption(dgMultiSelect)
                                                                       ? QItemSelectionModel::NoUpdate
                                                                       : QItemSelectionModel::ClearAndSelect);
     following_ = false;

@@ -1,7 +1,9 @@
 #pragma once
 // TDBGrid: a table view bound to a TQuery. Cells are edited in place; the current row follows
-// the query and the query follows the current row (leaving an edited row posts it).
-// Ctrl+Delete deletes the current or the selected rows, asking first under dgConfirmDelete.
+// the query and the query follows the current row (leaving an edited row posts it; a refused post
+// keeps the row current). Insert starts a row in its first editable column, Down on the last row
+// appends one. Ctrl+Delete deletes the current or the selected rows, asking first under
+// dgConfirmDelete. Rows are as high as the text of the font and a few pixels.
 
 #include "framework/controls/dataset_model.h"
 
@@ -22,17 +24,17 @@ class TDBGrid : public QTableView {
 public:
     explicit TDBGrid(QWidget* parent = nullptr);
 
-    void setDataSet(TQuery* dataSet);
+    void SetDataSet(TQuery* dataSet);
     TQuery* DataSet() const { return model_->DataSet(); }
     TDataSetModel* DataModel() const { return model_; }
     // Fixed columns by field name, in order; an empty list shows every field of the result.
-    void setColumns(const QStringList& fieldNames);
+    void SetColumns(const QStringList& fieldNames);
     QStringList Columns() const { return model_->Columns(); }
 
     TDBGridOptions Options() const { return options_; }
-    void setOptions(TDBGridOptions options);
-    void setOption(TDBGridOption option, bool on);
-    bool hasOption(TDBGridOption option) const { return options_.testFlag(option); }
+    void SetOptions(TDBGridOptions options);
+    void SetOption(TDBGridOption option, bool on);
+    bool HasOption(TDBGridOption option) const { return options_.testFlag(option); }
 
     // Rows the user has selected (only while dgMultiSelect is set), ascending.
     QList<int> SelectedRows() const;
@@ -51,6 +53,9 @@ protected:
 
 private:
     void FollowDataSet(int row);
+    void UpdateData();
+    int FirstEditableColumn() const;
+    bool AppendOnDown();
     void ApplySelectionMode();
 
     TDataSetModel* model_;

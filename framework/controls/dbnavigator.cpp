@@ -48,7 +48,7 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent) {
     UpdateButtons();
 }
 
-void TDBNavigator::setDataSet(TQuery* dataSet) {
+void TDBNavigator::SetDataSet(TQuery* dataSet) {
     if (dataSet_)
         disconnect(dataSet_, nullptr, this, nullptr);
     dataSet_ = dataSet;
@@ -60,7 +60,7 @@ void TDBNavigator::setDataSet(TQuery* dataSet) {
     UpdateButtons();
 }
 
-void TDBNavigator::setShowHint(bool show) {
+void TDBNavigator::SetShowHint(bool show) {
     showHint_ = show;
     for (size_t i = 0; i < buttons_.size(); ++i)
         buttons_[i]->setToolTip(show ? QLatin1String(kButtons[i].hint) : QString());

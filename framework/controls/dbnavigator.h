@@ -19,11 +19,11 @@ public:
 
     explicit TDBNavigator(QWidget* parent = nullptr);
 
-    void setDataSet(TQuery* dataSet);
+    void SetDataSet(TQuery* dataSet);
     TQuery* DataSet() const { return dataSet_; }
     QToolButton* Button(TNavigateBtn button) const { return buttons_[button]; }
     // Tooltips of the nine buttons on or off.
-    void setShowHint(bool show);
+    void SetShowHint(bool show);
     bool ShowHint() const { return showHint_; }
     // Runs what a click on the button does.
     void BtnClick(TNavigateBtn button);

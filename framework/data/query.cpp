@@ -21,6 +21,23 @@ QString WithoutTrailingSemicolons(QString sql) {
     throw EDatabaseError(message.toStdString());
 }
 
+// What an integer column is given: a whole number as such, nothing typed as NULL, and any other
+// text as it was typed.
+QVariant AsWholeNumber(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty())
+        return {};
+    bool whole = false;
+    const qlonglong number = text.toLongLong(&whole);
+    return whole ? QVariant(number) : value;
+}
+
+bool IsWholeNumberOrNull(const QVariant& value) {
+    return value.isNull() || value.typeId() == QMetaType::LongLong;
+}
+
 } // namespace
 
 TQuery::TQuery(QString databaseFile, QObject* parent)
@@ -28,7 +45,7 @@ TQuery::TQuery(QString databaseFile, QObject* parent)
 
 TQuery::~TQuery() = default;
 
-void TQuery::setSQL(const QString& sql) {
+void TQuery::SetSQL(const QString& sql) {
     Close();
     sql_ = sql;
 }
@@ -97,8 +114,16 @@ void TQuery::RequireEditing() const {
 
 void TQuery::CheckBrowseMode() {
     RequireActive();
-    if (state_ != TDataSetState::dsBrowse)
-        Post();
+    Post();
+}
+
+void TQuery::RequireWholeNumbers() const {
+    for (int i = 0; i < FieldCount(); ++i) {
+        const QVariant& value = buffer_[static_cast<size_t>(i)];
+        if (modified_[static_cast<size_t>(i)] && plan_->IntegerField(i) && !IsWholeNumberOrNull(value))
+            Fail(QStringLiteral("'%1' is not a valid whole number for %2: type a number, or nothing")
+                     .arg(value.toString(), FieldName(i)));
+    }
 }
 
 void TQuery::SetState(TDataSetState state) {
@@ -246,6 +271,10 @@ void TQuery::BeginInsert(int row) {
         AfterInsert(*this);
 }
 
+bool TQuery::Modified() const {
+    return std::find(modified_.begin(), modified_.end(), true) != modified_.end();
+}
+
 void TQuery::SetFieldValue(const QString& name, const QVariant& value) {
     RequireEditing();
     const int field = FieldIndex(name);
@@ -259,17 +288,19 @@ void TQuery::SetField(int field, const QVariant& value) {
     if (IsKeyField(field))
         Fail(QStringLiteral("Field '%1' cannot be modified").arg(FieldName(field)));
     FieldName(field); // range check
-    buffer_[static_cast<size_t>(field)] = value;
+    buffer_[static_cast<size_t>(field)] = plan_->IntegerField(field) ? AsWholeNumber(value) : value;
     modified_[static_cast<size_t>(field)] = true;
     emit rowsChanged(recNo_, recNo_);
 }
 
 void TQuery::Post() {
     RequireActive();
+    emit updateRecord();
     if (state_ == TDataSetState::dsBrowse)
         return;
     if (BeforePost)
         BeforePost(*this);
+    RequireWholeNumbers();
     const bool inserting = state_ == TDataSetState::dsInsert;
     qint64 key = 0;
     InTransaction(*connection_, [&] {
@@ -284,6 +315,8 @@ void TQuery::Post() {
         rows_->Refresh(recNo_);
     LeaveEditing();
     emit rowsChanged(recNo_, recNo_);
+    if (AfterPost)
+        AfterPost(*this);
 }
 
 int TQuery::Run(const QString& sql, const std::vector<QVariant>& values) {

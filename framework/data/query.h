@@ -33,7 +33,7 @@ public:
 
     QString DatabaseFile() const { return databaseFile_; }
     QString SQL() const { return sql_; }
-    void setSQL(const QString& sql); // closes the query first
+    void SetSQL(const QString& sql); // closes the query first
 
     // Runs the statement; the first row is then current. A statement the engine rejects raises
     // EDatabaseError with the engine's text and leaves the query closed.
@@ -69,24 +69,33 @@ public:
     void Insert(); // a new row before the current one
     void Append(); // a new row after the last one
     void SetFieldValue(const QString& name, const QVariant& value);
+    // An integer column takes a whole number, or NULL for an empty text; other text is kept as
+    // typed so that it can be corrected, and Post refuses it.
     void SetField(int field, const QVariant& value);
-    void Post(); // one transaction
+    // Asks the data-aware controls for what they hold typed (updateRecord), then writes the row
+    // being edited or inserted in one transaction. A refused row stays in edit mode.
+    void Post();
     void Cancel();
     void Delete(); // one transaction
     // Rows shown while inserting: RecordCount() plus the new row.
     int DisplayRowCount() const;
+    // Whether a field of the row being edited or inserted has been given a value.
+    bool Modified() const;
     int InsertRow() const { return state_ == TDataSetState::dsInsert ? recNo_ : -1; }
 
-    void setUpdateCriteria(TUpdateCriteria criteria) { criteria_ = criteria; }
+    void SetUpdateCriteria(TUpdateCriteria criteria) { criteria_ = criteria; }
     TUpdateCriteria UpdateCriteria() const { return criteria_; }
 
     std::function<void(TQuery&)> BeforePost;
     std::function<void(TQuery&)> BeforeDelete;
     std::function<void(TQuery&)> AfterInsert;
+    std::function<void(TQuery&)> AfterPost;
     std::function<void(TQuery&)> AfterDelete;
     std::function<void(TQuery&)> AfterScroll;
 
 signals:
+    // Before a post: controls hand over text typed but not yet given to the row.
+    void updateRecord();
     void dataReset();                            // opened, closed or re-queried
     void rowCountChanged();                      // a row inserted, cancelled or deleted
     void rowsChanged(int firstRow, int lastRow); // values of these rows changed
@@ -97,6 +106,7 @@ private:
     void EnsureConnection();
     void RequireActive() const;
     void RequireEditing() const;
+    void RequireWholeNumbers() const;
     void CheckBrowseMode(); // posts a pending edit before moving
     void ScrollTo(int row);
     void SetState(TDataSetState state);

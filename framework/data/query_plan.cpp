@@ -50,8 +50,11 @@ int TableCursors(TSQLiteConnection& connection, const QString& sql, const QStrin
 
 TQueryPlan::TQueryPlan(TSQLiteConnection& connection, const QString& sql, const TSQLiteStatement& statement)
     : sql_(sql) {
-    for (int i = 0; i < statement.ColumnCount(); ++i)
+    for (int i = 0; i < statement.ColumnCount(); ++i) {
         fieldNames_ << statement.ColumnName(i);
+        const QString declared = Text(sqlite3_column_decltype(statement.Handle(), i));
+        integerFields_.push_back(declared.contains(QLatin1String("INT"), Qt::CaseInsensitive));
+    }
     FindTableAndKey(connection, statement);
 }
 
@@ -85,6 +88,11 @@ void TQueryPlan::FindTableAndKey(TSQLiteConnection& connection, const TSQLiteSta
             return;
         }
     }
+}
+
+bool TQueryPlan::IntegerField(int field) const {
+    return field >= 0 && field < static_cast<int>(integerFields_.size()) &&
+           integerFields_[static_cast<size_t>(field)];
 }
 
 int TQueryPlan::FieldIndex(const QString& name) const {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace qm {
 
@@ -22,6 +23,9 @@ public:
     int KeyField() const { return keyField_; }
     QString Table() const { return table_; }
     const QStringList& SourceColumns() const { return sourceColumns_; }
+    // A column the table declares with integer affinity (its type names INT), which holds only
+    // whole numbers or NULL.
+    bool IntegerField(int field) const;
 
     // The statement's keys in the statement's order.
     QString KeysStatement() const;
@@ -34,6 +38,7 @@ private:
     QString sql_;
     QStringList fieldNames_;
     QStringList sourceColumns_;
+    std::vector<bool> integerFields_;
     QString table_;
     int keyField_ = -1;
 };

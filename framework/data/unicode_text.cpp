@@ -80,9 +80,21 @@ bool MatchTokens(const Text& text, const std::vector<TToken>& tokens, Fold fold)
     return p == tokens.size();
 }
 
+// The letters of a text without their accents and case: "Äpfel" gives "apfel".
+QString BaseLetters(QStringView text) {
+    QString letters = text.toString().normalized(QString::NormalizationForm_D);
+    letters.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    return letters.toCaseFolded();
+}
+
 } // namespace
 
+// Accented letters sort with their base letter; texts that differ only in accents are still
+// different, ordered by their letters.
 int CompareTextNoCase(QStringView a, QStringView b) {
+    const int base = BaseLetters(a).compare(BaseLetters(b));
+    if (base != 0)
+        return base;
     return a.compare(b, Qt::CaseInsensitive);
 }
 

@@ -8,7 +8,8 @@
 
 namespace qm {
 
-// <0, 0 or >0 like strcmp, after Unicode case folding.
+// <0, 0 or >0 like strcmp, after Unicode case folding; an accented letter sorts with its base
+// letter (Ä with A, É with E). The one order of names in sorted lists and in ORDER BY.
 int CompareTextNoCase(QStringView a, QStringView b);
 int CompareTextNoCaseUtf8(std::string_view a, std::string_view b);
 

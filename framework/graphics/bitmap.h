@@ -67,6 +67,7 @@ public:
     void SetImage(const QImage& image);
 
 private:
+    friend class TCanvas; // paints on the image in place
     void CheckRow(int row) const;
 
     QImage image_;

@@ -378,6 +378,32 @@ TEST(AboutLogo, TheDialogHoldsItAsAGifImage) {
     EXPECT_TRUE(logo.IsTransparent());
 }
 
+TEST(AboutLogo, ShownAtItsNaturalSizeFromTheTopLeftWithIndex55Transparent) {
+    TInfo info;
+    info.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+    const QImage shown = info.Ui().Image1->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(shown.size(), QSize(153, 27));
+    TGIFSubImage& frame = *info.Logo().Images().Items(0);
+    TGIFColorMap& colours = info.Logo().ColorMap();
+    int transparent = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const bool inside = x < 152 && y < 26;
+            const int index = inside ? frame.GetPixel(x, y) : -1;
+            const QRgb pixel = shown.pixel(x, y);
+            if (index < 0 || index == 55) {
+                ASSERT_EQ(qAlpha(pixel), 0) << x << ", " << y;
+                transparent += inside;
+                continue;
+            }
+            const TGIFColor colour = TGIFColorMap::Color2RGB(colours.GetColor(index));
+            ASSERT_EQ(pixel, qRgb(colour.Red, colour.Green, colour.Blue)) << x << ", " << y;
+        }
+    EXPECT_GT(transparent, 0);
+    EXPECT_LT(transparent, 152 * 26);
+}
+
 } // namespace
 } // namespace qm
 

@@ -6,6 +6,8 @@
 #include "tests/app/app_test_support.h"
 
 #include <QLabel>
+#include <QMouseEvent>
+#include <QSplitterHandle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -77,7 +79,6 @@ TEST(MainWindowForm, CaptionMinimumSizeAndTheComponentsOfTheFormDescription) {
     EXPECT_FALSE(ui.PanelDescriptionHide->isVisible());
     EXPECT_TRUE(ui.CheckBoxStretch->isChecked());
     EXPECT_EQ(ui.TabControl->currentWidget(), ui.TabSheetSoftware);
-    EXPECT_EQ(ui.DBGridSoftware->focusPolicy() & Qt::TabFocus, 0);
     EXPECT_EQ(ui.StatusBar1->Panel(0)->width(), 91);
     EXPECT_EQ(ui.ToolBar1->height(), 29);
 }
@@ -129,6 +130,23 @@ TEST(MainWindowLayout, ASplitterDragLastsOnlyUntilTheNextResize) {
     EXPECT_EQ(ui.PanelLeft->width(), 300);
     ResizeTo(form, 901);
     EXPECT_EQ(ui.PanelLeft->width(), 574);
+}
+
+TEST(MainWindowLayout, TheSplitterCannotCollapseTheLeftPanel) {
+    TShownForm shown;
+    Ui::TForm1& ui = shown.Form().Ui();
+    QSplitterHandle* handle = ui.Splitter1->handle(1);
+    const QPoint grip = handle->rect().center();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    send(QEvent::MouseMove, grip - QPoint(1000, 0), Qt::LeftButton); // dragged to the far left
+    send(QEvent::MouseButtonRelease, grip - QPoint(1000, 0), Qt::NoButton);
+    EXPECT_LT(ui.PanelLeft->width(), 400);
+    EXPECT_GE(ui.PanelLeft->width(), ui.PanelLeft->minimumSizeHint().width());
+    EXPECT_GT(ui.PanelLeft->width(), 0);
 }
 
 TEST(MainWindowLayout, NeverSmallerThanTheMinimumAndTheRightPanelKeepsItsMinimum) {

@@ -133,14 +133,15 @@ TEST(MainWindowClose, ExitActionAndCtrlEClose) {
     EXPECT_FALSE(again.Form().isVisible());
 }
 
-TEST(MainWindowDescription, SavingWithoutARowOnlyClearsTheFlag) {
+TEST(MainWindowDescription, ADescriptionTypedIntoAnEmptyTableStartsARowAndIsKept) {
     TTempCatalogue catalogue;
     TForm1 form(catalogue.FileName());
     form.show();
-    TypeDescription(form, QStringLiteral("nowhere to go"));
+    QTest::keyClicks(form.Ui().DBMemoDescription, QStringLiteral("nowhere else to go"));
+    EXPECT_EQ(form.Data().ADOQuerySoftware.State(), TDataSetState::dsInsert);
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.State().DescriptionModified);
-    EXPECT_EQ(catalogue.Column("SELECT COUNT(*) FROM SOFTWARE"), QStringList{"0"});
+    EXPECT_EQ(catalogue.Column("SELECT Description FROM SOFTWARE"), QStringList{"nowhere else to go"});
 }
 
 TEST(MainWindowDescription, AFailedSaveIsReportedAndKeepsTheWindowAndTheTextUntilClosedAgain) {

@@ -40,11 +40,11 @@ QList<TDBNavigator*> Navigators(Ui::TForm1& ui) {
 }
 
 bool AllGridsHave(Ui::TForm1& ui, TDBGridOption option) {
-    return std::ranges::all_of(TableGrids(ui), [option](TDBGrid* grid) { return grid->hasOption(option); });
+    return std::ranges::all_of(TableGrids(ui), [option](TDBGrid* grid) { return grid->HasOption(option); });
 }
 
 bool NoGridHas(Ui::TForm1& ui, TDBGridOption option) {
-    return std::ranges::none_of(TableGrids(ui), [option](TDBGrid* grid) { return grid->hasOption(option); });
+    return std::ranges::none_of(TableGrids(ui), [option](TDBGrid* grid) { return grid->HasOption(option); });
 }
 
 const char* const kButtons[] = {"TBPopup", "TBConfirmations",       "TBOrder", "TBHints", "TBMultipleselect",
@@ -183,7 +183,7 @@ TEST(MainWindowOptions, ConfirmationsAndMultipleSelectSwitchTheFourGridsTogether
     EXPECT_TRUE(AllGridsHave(ui, dgConfirmDelete));
     EXPECT_TRUE(AllGridsHave(ui, dgMultiSelect));
     // The look-up grids are not among the four.
-    EXPECT_FALSE(ui.DBGridCD2->hasOption(dgMultiSelect));
+    EXPECT_FALSE(ui.DBGridCD2->HasOption(dgMultiSelect));
 }
 
 TEST(MainWindowOptions, MultipleSelectLetsSeveralRowsBeSelected) {

@@ -5,6 +5,7 @@
 #include "framework/controls/statusbar.h"
 #include "tests/app/app_test_support.h"
 #include "tests/catalogue/handler_test_support.h"
+#include "tests/catalogue/shell.h"
 
 #include <QHeaderView>
 #include <QTabBar>
@@ -75,6 +76,12 @@ TEST_F(Browsing, TablePageLeavesOnlyItsComboUsableAndShowsItsCount) {
     EXPECT_EQ(QApplication::focusWidget(), ui.DBGridCD);
     EXPECT_FALSE(ui.DBMemoDescription->isVisible());
     EXPECT_FALSE(ui.ScrollBoxPicture->isEnabled());
+    // The picture box as drawn takes the colour of unusable fields, white again on the Software page.
+    const auto shownColour = [&] { return ui.ScrollBoxPicture->grab().toImage().pixelColor(20, 20); };
+    EXPECT_EQ(shownColour(), QApplication::palette().color(QPalette::Window));
+    ClickTab(0);
+    EXPECT_EQ(shownColour(), QColor(Qt::white));
+    ClickTab(1);
     EXPECT_TRUE(ui.PanelDescriptionHide->isVisible());
     EXPECT_EQ(ui.DBGridCD->columnWidth(0), 50);
     EXPECT_EQ(ui.DBGridCD->columnWidth(1), ui.DBGridCD->width() - 84);
@@ -121,6 +128,28 @@ TEST_F(Browsing, NameListsAreSortedKeepDuplicatesAndTheCDListLagsBehind) {
     EXPECT_EQ(Items(*ui.ComboCD), (QStringList{"Archive", "Backup", "games 1", "Tools 2"}));
 }
 
+// One order of names for a title click and for a name list: accented letters with their base
+// letter, and the file stays sound for the standard shell.
+TEST_F(Browsing, AccentedNamesSortWithTheirBaseLetterInGridsAndLists) {
+    shown.Catalogue().Execute(
+        "INSERT INTO CD (Name) VALUES ('Äpfel'), ('Éclair'), ('Zebra'), ('apfel');"
+        "INSERT INTO SOFTWARE (Name) VALUES ('Äpfel'), ('Éclair'), ('zebra'), ('Apfel')");
+    ClickTab(1);
+    ClickTab(0); // the CD list is read again on the Software page
+    ClickTab(1);
+    EXPECT_EQ(Items(*ui.ComboCD),
+              (QStringList{"apfel", "Äpfel", "Archive", "Éclair", "games 1", "Tools 2", "Zebra"}));
+    ClickTitle(*ui.DBGridCD, 1);
+    EXPECT_EQ(GridColumn(*ui.DBGridCD, 1), Items(*ui.ComboCD));
+    ClickTab(0);
+    data.ADOQuerySoftware.Close();
+    data.ADOQuerySoftware.Open();
+    ClickTitle(*ui.DBGridSoftware, 0);
+    EXPECT_EQ(GridColumn(*ui.DBGridSoftware, 0),
+              (QStringList{"Apfel", "Äpfel", "Chess", "Éclair", "Editor", "zebra", "Zip Tool"}));
+    EXPECT_EQ(test::RunSqliteShell(shown.Catalogue().FileName(), "PRAGMA integrity_check"), "ok");
+}
+
 TEST_F(Browsing, EmptyTableCountsZeroWithAnEmptyList) {
     shown.Catalogue().Execute("DELETE FROM Type");
     data.ADOQueryType.Close();
@@ -151,7 +180,7 @@ TEST_F(Browsing, SoftwareTitleClickSortsTheMaskAsTypedAndSwitchesTheOrderOptionO
 
 TEST_F(Browsing, OrderOptionReturnsToIDOrderOnlyWhenOff) {
     ui.EditSearch->setText("e");
-    data.ADOQuerySoftware.setSQL("SELECT * FROM SOFTWARE ORDER BY NAME ASC");
+    data.ADOQuerySoftware.SetSQL("SELECT * FROM SOFTWARE ORDER BY NAME ASC");
     data.ADOQuerySoftware.Open();
     ui.OptionsOrderTable->trigger();
     EXPECT_EQ(data.ADOQuerySoftware.SQL(), "SELECT * FROM SOFTWARE ORDER BY NAME ASC") << "already on";

@@ -115,7 +115,7 @@ TEST_F(CatalogueFile, TextsCompareAndMatchWithoutRegardToCase) {
         software.Post();
     }
     auto count = [&](const char* sql) {
-        software.setSQL(QString::fromUtf8(sql));
+        software.SetSQL(QString::fromUtf8(sql));
         software.Open();
         return software.RecordCount();
     };
@@ -124,7 +124,7 @@ TEST_F(CatalogueFile, TextsCompareAndMatchWithoutRegardToCase) {
     EXPECT_EQ(count("SELECT * FROM SOFTWARE WHERE [Keywords] Like '%BOARD%' ORDER BY ID ASC"), 4);
     EXPECT_EQ(count("select * from software where name = 'CHESS' order by name asc"), 1);
     EXPECT_EQ(count("SELECT * FROM Software WHERE NAME LIKE '%e_s%' ORDER BY ID ASC"), 2);
-    software.setSQL(QStringLiteral("SELECT * FROM SOFTWARE ORDER BY NAME ASC"));
+    software.SetSQL(QStringLiteral("SELECT * FROM SOFTWARE ORDER BY NAME ASC"));
     software.Open();
     software.Last();
     EXPECT_EQ(software.FieldByName(QStringLiteral("Name")).toString(), QStringLiteral("Hans MÜLLER"));

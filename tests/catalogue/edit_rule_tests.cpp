@@ -39,9 +39,9 @@ protected:
     void OpenOnRowTwo(TUpdateCriteria criteria) {
         TQuery& query = Query();
         query.Close();
-        query.setSQL("SELECT * FROM " + Table() + " WHERE ID = 2");
+        query.SetSQL("SELECT * FROM " + Table() + " WHERE ID = 2");
         query.Open();
-        query.setUpdateCriteria(criteria);
+        query.SetUpdateCriteria(criteria);
     }
 };
 
@@ -73,14 +73,14 @@ INSTANTIATE_TEST_SUITE_P(SevenQueries, EachQuery,
                                            TQueryCase{&TCatalogueData::ADOQueryCategory2, "CATEGORY"},
                                            TQueryCase{&TCatalogueData::ADOQueryType2, "TYPE"}));
 
-TEST_F(EditRules, CountAfterInsertLeavesOutTheNewRowUntilADeleteCountsAgain) {
+TEST_F(EditRules, CountIsRightAfterEveryInsertPostAndDelete) {
     TQuery& type = data.ADOQueryType;
     ui.StatusBar1->SetPanelText(0, "stale");
     type.Append();
-    EXPECT_EQ(Panel0(), "3");
+    EXPECT_EQ(Panel0(), "3") << "a new row counts once it is posted";
     type.SetFieldValue("Name", "Public domain");
     type.Post();
-    EXPECT_EQ(Panel0(), "3") << "posting changes no display";
+    EXPECT_EQ(Panel0(), "4");
     type.First();
     type.Delete();
     EXPECT_EQ(Panel0(), "3");

@@ -77,6 +77,31 @@ TEST_F(InputHandling, WheelIsLeftAloneWhileTheFocusIsOutsideTheGrids) {
     EXPECT_EQ(form.InputHandling.WheelTotals().WheelDownTotal(), 0);
 }
 
+TEST_F(InputHandling, TheWheelOverAComboBoxWithoutTheFocusChangesNothing) {
+    ui.EditSearch->setFocus();
+    const QString statement = software.SQL();
+    for (int delta : {-120, 120, -120}) {
+        const QPointF at = ui.ComboCD->mapTo(&form, QPointF(ui.ComboCD->rect().center()));
+        QWheelEvent event(at, form.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form.windowHandle(), &event);
+    }
+    EXPECT_EQ(ui.ComboCD->currentText(), QString());
+    EXPECT_EQ(software.SQL(), statement);
+}
+
+TEST_F(InputHandling, TabLeavesTheMemoAndReachesTheGrid) {
+    ui.DBMemoDescription->setFocus();
+    const QString description = ui.DBMemoDescription->toPlainText();
+    QTest::keyClick(ui.DBMemoDescription, Qt::Key_Tab);
+    EXPECT_EQ(ui.DBMemoDescription->toPlainText(), description);
+    EXPECT_NE(QApplication::focusWidget(), ui.DBMemoDescription);
+    ui.EditSearch->setFocus();
+    for (int i = 0; i < 12 && QApplication::focusWidget() != ui.DBGridSoftware; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ui.DBGridSoftware);
+}
+
 TEST_F(InputHandling, ShiftF6InKeywordsOpensTheCDPageWithTheFocusInItsCombo) {
     ui.EditKeywords->setFocus();
     QTest::keyClick(ui.EditKeywords, Qt::Key_F6, Qt::ShiftModifier);

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     qm::TCatalogueData data(QString::fromLocal8Bit(argv[1]));
     const QString tag = QString::fromLocal8Bit(argv[2]);
     qm::TQuery& software = data.ADOQuerySoftware;
-    software.setUpdateCriteria(qm::TUpdateCriteria::ucKeyOnly);
+    software.SetUpdateCriteria(qm::TUpdateCriteria::ucKeyOnly);
     for (int i = 0;; ++i) {
         QString before;
         if (i % 3 == 2 && software.RecordCount() > 0) {

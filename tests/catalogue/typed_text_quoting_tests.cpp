@@ -97,23 +97,23 @@ protected:
 
 TEST_P(TypedTextQuoting, ContainsFieldsFindExactlyTheRowsHoldingTheText) {
     const std::vector<qint64> expected = RowsContaining(Text());
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.search = Text()}, Lookup())), expected);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.keywords = Text()}, Lookup())), expected);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.description = Text()}, Lookup())), expected);
-    EXPECT_EQ(
-        Ids(BuildSoftwareQuery({.search = Text(), .keywords = Text(), .description = Text()}, Lookup())),
-        expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.search = Text()}, Lookup())), expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.keywords = Text()}, Lookup())), expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.description = Text()}, Lookup())), expected);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.search = Text(), .keywords = Text(), .description = Text()},
+                                           Lookup())),
+              expected);
     ExpectTablesIntact();
 }
 
 TEST_P(TypedTextQuoting, ComboNamesFindTheirOwnIDs) {
     const std::vector<qint64> own{RowOfText()};
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.cd = Text()}, Lookup())), own);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.category = Text()}, Lookup())), own);
-    EXPECT_EQ(Ids(BuildSoftwareQuery({.type = Text()}, Lookup())), own);
-    EXPECT_EQ(
-        Ids(BuildSoftwareQuery({.search = "<", .cd = Text(), .category = Text(), .type = Text()}, Lookup())),
-        own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.cd = Text()}, Lookup())), own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.category = Text()}, Lookup())), own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.type = Text()}, Lookup())), own);
+    EXPECT_EQ(Ids(ComposeSoftwareStatement({.search = "<", .cd = Text(), .category = Text(), .type = Text()},
+                                           Lookup())),
+              own);
     ExpectTablesIntact();
 }
 
@@ -125,7 +125,8 @@ TEST_P(TypedTextQuoting, TableTabFiltersFindNamesStartingWithTheText) {
 }
 
 TEST_P(TypedTextQuoting, TitleClickKeepsTheFilter) {
-    const auto statement = SoftwareTitleClickStatement(BuildSoftwareQuery({.search = Text()}, Lookup()), 0);
+    const auto statement =
+        SoftwareTitleClickStatement(ComposeSoftwareStatement({.search = Text()}, Lookup()), 0);
     ASSERT_TRUE(statement.has_value());
     std::vector<qint64> found = Ids(*statement);
     std::sort(found.begin(), found.end());

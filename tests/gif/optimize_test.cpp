@@ -6,6 +6,7 @@
 #include "gif/gif_image.h"
 #include "tests/gif/gif_test_util.h"
 #include "tests/gif/gif_timeline.h"
+#include "tests/support/gif_frames.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -65,11 +66,7 @@ std::unique_ptr<TGIFImage> Build(const ImageSpec& spec) {
     for (const TColor c : spec.global)
         image->ColorMap().Add(c);
     for (const FrameSpec& f : spec.frames) {
-        auto owned = std::make_unique<TGIFSubImage>(image.get());
-        TGIFSubImage& frame = *owned;
-        image->Add(std::move(owned));
-        frame.DoSetBounds(f.left, f.top, f.width, f.height);
-        frame.Data() = f.pixels;
+        TGIFSubImage& frame = test::AddFrame(*image, f.width, f.height, f.pixels, f.left, f.top);
         for (const TColor c : f.local)
             frame.ColorMap().Add(c);
         for (const TExtra extra : f.extras)

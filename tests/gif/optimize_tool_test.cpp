@@ -1,17 +1,22 @@
 // `quillmere-gif optimize` run as users run it: its line, options, exit codes and whole-or-nothing
-// output; and over the shared corpus, that no animation shows anything different afterwards and
-// that giflib reads every result.
+// output; and over the shared corpus, that no animation shows anything different afterwards (as
+// composed from the model and as `quillmere-gif render` paints it) and that giflib reads every
+// result.
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
 #include "tests/gif/gif_test_util.h"
 #include "tests/gif/gif_timeline.h"
+#include "tests/support/gif_frames.h"
+#include "tests/support/gif_peers.h"
 #include "tests/support/tool_run.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
-#include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <span>
 
 namespace qm {
 namespace {
@@ -25,13 +30,10 @@ QByteArray ReadFile(const QString& path) {
 
 // The number of frames giflib reads from the file; -1 when it rejects the file.
 int GiflibFrames(const QString& path) {
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.toLocal8Bit().constData(), &error);
-    if (gif == nullptr)
-        return -1;
-    const int frames = DGifSlurp(gif) == GIF_OK ? gif->ImageCount : -1;
-    DGifCloseFile(gif, &error);
-    return frames;
+    const QByteArray bytes = ReadFile(path);
+    const auto summary = test::GiflibSummary(std::span(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    return summary ? summary->imageCount : -1;
 }
 
 // Three 4 x 4 frames: the second repeats the first, the third is a transparent frame with one
@@ -42,14 +44,11 @@ QByteArray Animation() {
     image.ColorMap().Add(0x00FF00);
     image.ColorMap().Add(0);
     const Pixels pixels[3] = {Pixels(16, 0), Pixels(16, 0), Pixels(16, 2)};
-    for (int i = 0; i < 3; ++i) {
-        auto frame = std::make_unique<TGIFSubImage>(&image);
-        frame->DoSetBounds(0, 0, 4, 4);
-        frame->Data() = pixels[i];
-        auto gce = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+    for (const Pixels& p : pixels) {
+        TGIFSubImage& frame = test::AddFrame(image, 4, 4, p);
+        auto gce = std::make_unique<TGIFGraphicControlExtension>(&frame);
         gce->SetDelay(10);
-        frame->Extensions().Add(std::move(gce));
-        image.Add(std::move(frame));
+        frame.Extensions().Add(std::move(gce));
     }
     image.Images().Items(2)->Data()[10] = 1;
     image.Images().Items(2)->GraphicControlExtension->SetTransparent(true);
@@ -61,13 +60,11 @@ QByteArray Animation() {
 QByteArray ManyColours() {
     TGIFImage image;
     for (int f = 0; f < 2; ++f) {
-        auto frame = std::make_unique<TGIFSubImage>(&image);
-        frame->DoSetBounds(0, 0, 150, 1);
+        TGIFSubImage& frame = test::AddFrame(image, 150, 1);
         for (int i = 0; i < 150; ++i) {
-            frame->ColorMap().Add(static_cast<TColor>(f * 150 + i));
-            frame->Data()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+            frame.ColorMap().Add(static_cast<TColor>(f * 150 + i));
+            frame.Data()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
         }
-        image.Add(std::move(frame));
     }
     return test::SaveGif(image);
 }
@@ -129,12 +126,8 @@ TEST(OptimizeTool, KeepSmallerWritesTheInputWhenOptimizingWouldGrowIt) {
     TGIFImage image;
     image.ColorMap().Add(0x0000FF);
     image.ColorMap().Add(0x00FF00);
-    for (const Pixels& pixels : {Pixels{0, 1}, Pixels{0, 0}}) {
-        auto frame = std::make_unique<TGIFSubImage>(&image);
-        frame->DoSetBounds(0, 0, 2, 1);
-        frame->Data() = pixels;
-        image.Add(std::move(frame));
-    }
+    test::AddFrame(image, 2, 1, {0, 1});
+    test::AddFrame(image, 2, 1, {0, 0});
     const QByteArray input = test::SaveGif(image);
     QTemporaryDir dir;
     const QString in = dir.filePath("in.gif");
@@ -153,6 +146,31 @@ TEST(OptimizeTool, KeepSmallerWritesTheInputWhenOptimizingWouldGrowIt) {
 }
 
 // --- the shared corpus ---
+
+// What `quillmere-gif render` shows of a file: every painted canvas (transparent pixels all alike)
+// held for the wait the painter computed after it; equal pictures in a row form one stretch.
+std::vector<test::TShownPicture> Rendered(const QString& gif, const QString& folder) {
+    QDir(folder).removeRecursively();
+    const test::ToolRun run = test::RunProgram(QStringLiteral(QM_GIF_TOOL), {"render", gif, folder}, 120000);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    std::vector<test::TShownPicture> shown;
+    for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split('\t');
+        QImage canvas = QImage(QDir(folder).filePath("frame-" + fields[0] + ".png"))
+                            .convertToFormat(QImage::Format_ARGB32);
+        std::vector<std::uint32_t> screen;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (const QRgb pixel : std::span(reinterpret_cast<const QRgb*>(canvas.constScanLine(y)),
+                                              static_cast<std::size_t>(canvas.width())))
+                screen.push_back(qAlpha(pixel) == 0 ? 0 : pixel);
+        const int wait = fields.value(1).toInt();
+        if (!shown.empty() && shown.back().screen == screen)
+            shown.back().duration += wait;
+        else
+            shown.push_back({std::move(screen), wait});
+    }
+    return shown;
+}
 
 std::unique_ptr<test::LoadedGif> Load(const QString& path) {
     try {
@@ -189,6 +207,9 @@ TEST(OptimizeCorpus, NoAnimationShowsAnythingDifferentAndGiflibReadsEveryResult)
         ASSERT_NE(optimized, nullptr);
         EXPECT_EQ(
             test::CompareShown(test::ShownOverTime(*original->image), test::ShownOverTime(*optimized->image)),
+            "");
+        EXPECT_EQ(
+            test::CompareShown(Rendered(path, dir.filePath("before")), Rendered(out, dir.filePath("after"))),
             "");
         EXPECT_EQ(GiflibFrames(out), optimized->image->Images().Count());
     }

@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -100,6 +101,49 @@ TEST_F(ToolFixture, CopyWritesAFileThatLoadsToTheSamePixels_AlsoRunLength) {
         ASSERT_EQ(loaded->image->Images().Count(), 2);
         EXPECT_EQ(loaded->image->Images().Items(0)->Data(), kRows);
     }
+}
+
+// Two 2 x 1 frames: the first with transparent index 0, delay 1 and disposal 2; the second with
+// delay 0 and the undefined disposal 6.
+QByteArray TwoFrames() {
+    return test::GifBytes()
+        .header(2, 1, 4)
+        .gce((2 << 2) | 1, 1, 0)
+        .frame(2, 1, {0, 1})
+        .gce(6 << 2, 0, 0)
+        .frame(2, 1, {2, 3})
+        .trailer()
+        .data();
+}
+
+TEST_F(ToolFixture, RenderWritesEveryPaintedFrameWithItsWaitAndDisposal) {
+    const QString in = Write("two.gif", TwoFrames());
+    for (const bool opaque : {false, true}) {
+        const QString out = dir.filePath(opaque ? "opaque" : "transparent");
+        const QStringList extra = opaque ? QStringList{"--opaque"} : QStringList{};
+        const ToolRun run = RunTool(QStringList{"render", in, out, "--speed", "50"} + extra);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        // 1 unit is raised to 3 (36 ms), 0 means 10 units (120 ms); speed 50 doubles both.
+        EXPECT_EQ(run.out, "000\t72\tdmBackground\n001\t240\t6\n");
+        const QImage first(out + "/frame-000.png");
+        ASSERT_FALSE(first.isNull());
+        EXPECT_TRUE(first.hasAlphaChannel());
+        EXPECT_EQ(qAlpha(first.pixel(0, 0)), opaque ? 255 : 0);
+        EXPECT_EQ(qAlpha(first.pixel(1, 0)), 255);
+        EXPECT_TRUE(QFile::exists(out + "/frame-001.png"));
+    }
+}
+
+TEST_F(ToolFixture, RenderRefusesBadOptions) {
+    const QString in = Write("two.gif", TwoFrames());
+    for (const QStringList& args :
+         {QStringList{"render", in}, QStringList{"render", in, "out", "--tile", "0x3"},
+          QStringList{"render", in, "out", "--speed", "1001"}, QStringList{"render", in, "out", "--fast"}}) {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.startsWith("usage: quillmere-gif render"));
+    }
+    EXPECT_EQ(RunTool({"render", dir.filePath("missing.gif"), dir.filePath("out")}).exitCode, 1);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 int main(int argc, char** argv) {
     // The build lists the tests by running this binary, where CTest's environment does not apply.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

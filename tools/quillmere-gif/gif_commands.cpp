@@ -4,6 +4,7 @@
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
 #include "tools/quillmere-gif/command_registry.h"
+#include "tools/quillmere-gif/command_util.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -14,29 +15,6 @@
 namespace qm::tool {
 
 namespace {
-
-int usageError(const Command& command) {
-    std::fprintf(stderr, "usage: quillmere-gif %s\n", command.usage.c_str());
-    return ExitUsage;
-}
-
-// Runs `body` and turns whatever it raises into the tool's message and exit code.
-template <class F> int guarded(F&& body) {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "quillmere-gif: %s\n", e.what());
-        return ExitFailure;
-    }
-}
-
-// Loads `path`, printing every warning as it comes.
-void load(TGIFImage& image, const std::string& path) {
-    image.OnWarning = [](const TPersistent&, TGIFSeverity, const std::string& message) {
-        std::fprintf(stderr, "quillmere-gif: warning: %s\n", message.c_str());
-    };
-    image.LoadFromFile(QString::fromStdString(path));
-}
 
 const char* versionText(TGIFVersion version) {
     switch (version) {

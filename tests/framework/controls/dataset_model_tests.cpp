@@ -30,7 +30,7 @@ TEST(DataSetModel, KeepsTheModelRulesThroughTheWholeLifeOfAQuery) {
     OpenTable table({"a", "b", "c"});
     TDataSetModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
-    model.setDataSet(&table.query);
+    model.SetDataSet(&table.query);
     TQuery& query = table.query;
     query.MoveTo(1);
     query.Insert();
@@ -43,8 +43,8 @@ TEST(DataSetModel, KeepsTheModelRulesThroughTheWholeLifeOfAQuery) {
     query.Delete();
     query.Append();
     query.Cancel();
-    model.setColumns({"Name", "Missing", "ID"});
-    query.setSQL(QStringLiteral("SELECT count(*) AS C FROM T"));
+    model.SetColumns({"Name", "Missing", "ID"});
+    query.SetSQL(QStringLiteral("SELECT count(*) AS C FROM T"));
     query.Open();
     query.Close();
     EXPECT_EQ(model.rowCount(), 0);
@@ -54,9 +54,9 @@ TEST(DataSetModel, KeepsTheModelRulesThroughTheWholeLifeOfAQuery) {
 TEST(DataSetModel, ShowsTheChosenColumnsAndEditsThroughTheQuery) {
     OpenTable table({"a", "b"});
     TDataSetModel model;
-    model.setDataSet(&table.query);
+    model.SetDataSet(&table.query);
     EXPECT_EQ(model.columnCount(), 3);
-    model.setColumns({"Name", "Missing", "ID"});
+    model.SetColumns({"Name", "Missing", "ID"});
     ASSERT_EQ(model.columnCount(), 3);
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Missing"));
     EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("b"));
@@ -80,7 +80,7 @@ TEST(DataSetModel, ForgetsAQueryThatIsDestroyed) {
     TDataSetModel model;
     {
         OpenTable table({"a"});
-        model.setDataSet(&table.query);
+        model.SetDataSet(&table.query);
         EXPECT_EQ(model.rowCount(), 1);
     }
     EXPECT_EQ(model.rowCount(), 0);

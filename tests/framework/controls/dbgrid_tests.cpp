@@ -1,8 +1,10 @@
 #include "framework/controls/dbgrid.h"
+#include "framework/core/exceptions.h"
 #include "tests/framework/controls/control_test_support.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -19,7 +21,7 @@ using test::ScriptedAnswers;
 class GridTest : public ::testing::Test {
 protected:
     GridTest() {
-        grid.setDataSet(&table.query);
+        grid.SetDataSet(&table.query);
         grid.resize(400, 300);
         grid.show();
     }
@@ -35,7 +37,7 @@ protected:
 };
 
 TEST_F(GridTest, CtrlDeleteAsksFirstUnderConfirmDelete) {
-    ASSERT_TRUE(grid.hasOption(dgConfirmDelete));
+    ASSERT_TRUE(grid.HasOption(dgConfirmDelete));
     table.query.MoveTo(1);
     {
         ScriptedAnswers cancel(false);
@@ -51,7 +53,7 @@ TEST_F(GridTest, CtrlDeleteAsksFirstUnderConfirmDelete) {
 }
 
 TEST_F(GridTest, WithoutConfirmDeleteRowsGoAtOnce) {
-    grid.setOption(dgConfirmDelete, false);
+    grid.SetOption(dgConfirmDelete, false);
     ScriptedAnswers never(false);
     QTest::keyClick(&grid, Qt::Key_Delete); // Delete alone deletes nothing
     CtrlDelete();
@@ -60,7 +62,7 @@ TEST_F(GridTest, WithoutConfirmDeleteRowsGoAtOnce) {
 }
 
 TEST_F(GridTest, MultiSelectDeletesEverySelectedRowAfterOneQuestion) {
-    grid.setOption(dgMultiSelect, true);
+    grid.SetOption(dgMultiSelect, true);
     EXPECT_EQ(grid.selectionMode(), QAbstractItemView::ExtendedSelection);
     SelectRows({0, 2, 4});
     EXPECT_EQ(grid.SelectedRows(), QList<int>({0, 2, 4}));
@@ -72,7 +74,7 @@ TEST_F(GridTest, MultiSelectDeletesEverySelectedRowAfterOneQuestion) {
 }
 
 TEST_F(GridTest, OneSelectedRowIsAskedAboutAsOneRecord) {
-    grid.setOption(dgMultiSelect, true);
+    grid.SetOption(dgMultiSelect, true);
     SelectRows({3});
     ScriptedAnswers ok(true);
     CtrlDelete();
@@ -81,16 +83,16 @@ TEST_F(GridTest, OneSelectedRowIsAskedAboutAsOneRecord) {
 }
 
 TEST_F(GridTest, SwitchingMultiSelectOffDropsTheSelection) {
-    grid.setOption(dgMultiSelect, true);
+    grid.SetOption(dgMultiSelect, true);
     SelectRows({1, 2});
-    grid.setOptions(grid.Options() & ~TDBGridOptions(dgMultiSelect));
+    grid.SetOptions(grid.Options() & ~TDBGridOptions(dgMultiSelect));
     EXPECT_EQ(grid.selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(grid.SelectedRows(), QList<int>());
 }
 
 TEST_F(GridTest, NothingIsAskedOrDeletedInAnEmptyOrClosedTable) {
     ScriptedAnswers ok(true);
-    table.query.setSQL(QStringLiteral("SELECT * FROM T WHERE N = 0"));
+    table.query.SetSQL(QStringLiteral("SELECT * FROM T WHERE N = 0"));
     table.query.Open();
     CtrlDelete();
     table.query.Close();
@@ -122,9 +124,9 @@ TEST_F(GridTest, TitleClickReportsTheColumnAndIsNoCellClick) {
 }
 
 TEST_F(GridTest, FixedColumnsSurviveAReopen) {
-    grid.setColumns({"Name", "N"});
+    grid.SetColumns({"Name", "N"});
     grid.setColumnWidth(0, 151);
-    table.query.setSQL(QStringLiteral("SELECT * FROM T ORDER BY Name DESC"));
+    table.query.SetSQL(QStringLiteral("SELECT * FROM T ORDER BY Name DESC"));
     table.query.Open();
     ASSERT_EQ(grid.model()->columnCount(), 2);
     EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
@@ -141,6 +143,45 @@ TEST_F(GridTest, KeysAreForwardedAndInsertAndEscapeWork) {
     EXPECT_EQ(grid.model()->rowCount(), 5);
     EXPECT_EQ(keys.count(), 2);
     EXPECT_EQ(keys.at(0).at(0).toInt(), static_cast<int>(Qt::Key_Insert));
+}
+
+TEST_F(GridTest, ANewRowStartsInItsFirstEditableColumn) {
+    table.query.MoveTo(2);
+    grid.setCurrentIndex(grid.model()->index(2, 0)); // the key column, which cannot be typed in
+    QTest::keyClick(&grid, Qt::Key_Insert);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(2, 1));
+}
+
+TEST_F(GridTest, DownOnTheLastRowAppendsOneNewRowAtATime) {
+    table.query.Last();
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(table.query.State(), TDataSetState::dsInsert);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(5, 1));
+    QTest::keyClick(&grid, Qt::Key_Down); // an untouched new row gets no second one
+    EXPECT_EQ(grid.model()->rowCount(), 6);
+    grid.model()->setData(grid.currentIndex(), QStringLiteral("f"));
+    QTest::keyClick(&grid, Qt::Key_Down); // a typed one is posted first
+    EXPECT_EQ(table.NamesInFile(), QStringLiteral("a,b,c,d,e,f"));
+    EXPECT_EQ(grid.model()->rowCount(), 7);
+}
+
+TEST_F(GridTest, APostTakesTheTextOfAnOpenCellEditorAndARefusedOneKeepsTheRow) {
+    grid.setCurrentIndex(grid.model()->index(1, 2));
+    grid.edit(grid.currentIndex());
+    auto* editor = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("not a number"));
+    EXPECT_THROW(table.query.Post(), EDatabaseError);
+    EXPECT_EQ(table.query.State(), TDataSetState::dsEdit);
+    editor->setText(QStringLiteral("40"));
+    table.query.Post();
+    EXPECT_EQ(table.db.ReadBack(QStringLiteral("SELECT N FROM T WHERE ID = 2")), qlonglong(40));
+}
+
+TEST_F(GridTest, RowsAreAsHighAsTheTextAndAFewPixels) {
+    const int text = grid.fontMetrics().height();
+    EXPECT_GE(grid.rowHeight(0), text);
+    EXPECT_LE(grid.rowHeight(0), text + 6);
 }
 
 // The real question box: OK and Cancel, the question as its text, Cancel keeps the row.

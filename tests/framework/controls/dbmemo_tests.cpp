@@ -1,6 +1,8 @@
 #include "framework/controls/dbmemo.h"
 #include "tests/framework/controls/control_test_support.h"
 
+#include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace qm {
@@ -11,7 +13,7 @@ using test::OpenTable;
 TEST(DBMemo, ShowsTheFieldOfTheCurrentRowAndFollowsIt) {
     OpenTable table({"first", "second"});
     TDBMemo memo;
-    memo.setDataSet(&table.query, QStringLiteral("Name"));
+    memo.SetDataSet(&table.query, QStringLiteral("Name"));
     EXPECT_EQ(memo.toPlainText(), QStringLiteral("first"));
     table.query.Next();
     EXPECT_EQ(memo.toPlainText(), QStringLiteral("second"));
@@ -22,26 +24,42 @@ TEST(DBMemo, ShowsTheFieldOfTheCurrentRowAndFollowsIt) {
     EXPECT_EQ(memo.toPlainText(), QString());
 }
 
-TEST(DBMemo, TypedTextSurvivesAPostOfAnotherColumnButNotARowChange) {
+TEST(DBMemo, TypingEditsTheRowSoThatAMovePostsItAndACancelRestoresIt) {
     OpenTable table({"first", "second"});
     TDBMemo memo;
-    memo.setDataSet(&table.query, QStringLiteral("Name"));
+    memo.SetDataSet(&table.query, QStringLiteral("Name"));
+    memo.setPlainText(QStringLiteral("set by the program")); // not an edit
+    EXPECT_EQ(table.query.State(), TDataSetState::dsBrowse);
     memo.selectAll();
-    memo.insertPlainText(QStringLiteral("typed"));
-    table.query.Edit();
-    table.query.SetFieldValue(QStringLiteral("N"), 7);
-    table.query.Post();
-    EXPECT_EQ(memo.toPlainText(), QStringLiteral("typed"));
+    QTest::keyClicks(&memo, QStringLiteral("typed"));
+    EXPECT_EQ(table.query.State(), TDataSetState::dsEdit);
     table.query.Next();
     EXPECT_EQ(memo.toPlainText(), QStringLiteral("second"));
+    EXPECT_EQ(table.NamesInFile(), QStringLiteral("typed,second"));
+    QTest::keyClicks(&memo, QStringLiteral("xy"));
+    table.query.Cancel();
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("second"));
+    EXPECT_EQ(table.NamesInFile(), QStringLiteral("typed,second"));
+}
+
+TEST(DBMemo, TabLeavesTheMemoInsteadOfTypingATab) {
+    OpenTable table({"first"});
+    QWidget window;
+    auto* memo = new TDBMemo(&window);
+    auto* next = new QLineEdit(&window);
+    memo->SetDataSet(&table.query, QStringLiteral("Name"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Tab);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("first"));
+    EXPECT_EQ(window.focusWidget(), next);
 }
 
 TEST(DBMemo, WordWrapSwitches) {
     TDBMemo memo;
-    memo.setWordWrap(false);
+    memo.SetWordWrap(false);
     EXPECT_FALSE(memo.WordWrap());
     EXPECT_EQ(memo.lineWrapMode(), QPlainTextEdit::NoWrap);
-    memo.setWordWrap(true);
+    memo.SetWordWrap(true);
     EXPECT_TRUE(memo.WordWrap());
 }
 

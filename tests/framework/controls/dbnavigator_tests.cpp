@@ -12,7 +12,7 @@ using test::ScriptedAnswers;
 
 class NavigatorTest : public ::testing::Test {
 protected:
-    NavigatorTest() { navigator.setDataSet(&table.query); }
+    NavigatorTest() { navigator.SetDataSet(&table.query); }
     QToolButton* Button(const char* name) { return navigator.findChild<QToolButton*>(QLatin1String(name)); }
     void Click(const char* name) {
         QToolButton* button = Button(name);
@@ -83,10 +83,10 @@ TEST_F(NavigatorTest, DeleteAlwaysAsks) {
 TEST_F(NavigatorTest, HintsCanBeSwitchedOffAndOnAgain) {
     const QString hint = Button("Next")->toolTip();
     EXPECT_FALSE(hint.isEmpty());
-    navigator.setShowHint(false);
+    navigator.SetShowHint(false);
     for (QToolButton* button : navigator.findChildren<QToolButton*>())
         EXPECT_TRUE(button->toolTip().isEmpty());
-    navigator.setShowHint(true);
+    navigator.SetShowHint(true);
     EXPECT_EQ(Button("Next")->toolTip(), hint);
 }
 

@@ -107,7 +107,7 @@ TEST_F(QueryEditing, DeleteRemovesTheRowAndKeepsThePosition) {
 }
 
 TEST_F(QueryEditing, EditOfAnEmptyResultInserts) {
-    query.setSQL(QStringLiteral("SELECT * FROM T WHERE N = 0"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T WHERE N = 0"));
     query.Open();
     query.Edit();
     EXPECT_EQ(query.State(), TDataSetState::dsInsert);
@@ -120,7 +120,7 @@ TEST_F(QueryEditing, KeyOnlyCriteriaFindTheRowWhateverElseChanged) {
     query.SetFieldValue(kName, QStringLiteral("mine"));
     EXPECT_THROW(query.Post(), EDatabaseError); // by default the old value must still be there
     EXPECT_EQ(query.State(), TDataSetState::dsEdit);
-    query.setUpdateCriteria(TUpdateCriteria::ucKeyOnly);
+    query.SetUpdateCriteria(TUpdateCriteria::ucKeyOnly);
     query.Post();
     EXPECT_EQ(NamesInFile(), QStringLiteral("mine,b,c"));
 }
@@ -129,17 +129,17 @@ TEST_F(QueryEditing, WhereAllCriteriaRefuseARowChangedInAnyColumn) {
     query.MoveTo(1);
     EXPECT_EQ(query.FieldByName(kName).toString(), QStringLiteral("b")); // read before the change
     db.Execute(QStringLiteral("UPDATE T SET N = 42 WHERE ID = 2"));
-    query.setUpdateCriteria(TUpdateCriteria::ucWhereAll);
+    query.SetUpdateCriteria(TUpdateCriteria::ucWhereAll);
     EXPECT_THROW(query.Delete(), EDatabaseError);
     EXPECT_EQ(query.RecordCount(), 3);
-    query.setUpdateCriteria(TUpdateCriteria::ucKeyOnly);
+    query.SetUpdateCriteria(TUpdateCriteria::ucKeyOnly);
     query.Delete();
     EXPECT_EQ(NamesInFile(), QStringLiteral("a,c"));
 }
 
 TEST_F(QueryEditing, DeletingARowGoneElsewhereIsAnError) {
     db.Execute(QStringLiteral("DELETE FROM T WHERE ID = 1"));
-    query.setUpdateCriteria(TUpdateCriteria::ucKeyOnly);
+    query.SetUpdateCriteria(TUpdateCriteria::ucKeyOnly);
     EXPECT_THROW(query.Delete(), EDatabaseError);
     EXPECT_EQ(query.RecordCount(), 3);
 }
@@ -167,7 +167,7 @@ TEST_F(QueryEditing, BeforeHandlersRunFirstAndCanStopTheWrite) {
     QStringList calls;
     query.BeforePost = [&](TQuery& q) {
         calls << QStringLiteral("post");
-        q.setUpdateCriteria(TUpdateCriteria::ucKeyOnly);
+        q.SetUpdateCriteria(TUpdateCriteria::ucKeyOnly);
     };
     query.BeforeDelete = [&](TQuery&) {
         calls << QStringLiteral("delete");
@@ -184,7 +184,7 @@ TEST_F(QueryEditing, BeforeHandlersRunFirstAndCanStopTheWrite) {
 
 TEST_F(QueryEditing, WritesAreSeenByAnotherConnectionAtOnce) {
     TQuery other(db.File());
-    other.setSQL(QStringLiteral("SELECT * FROM T ORDER BY ID"));
+    other.SetSQL(QStringLiteral("SELECT * FROM T ORDER BY ID"));
     other.Open();
     query.Append();
     query.SetFieldValue(kName, QStringLiteral("d"));
@@ -195,6 +195,66 @@ TEST_F(QueryEditing, WritesAreSeenByAnotherConnectionAtOnce) {
     other.Last();
     EXPECT_EQ(other.FieldByName(kName).toString(), QStringLiteral("d"));
 }
+
+TEST_F(QueryEditing, PostAsksTheControlsForTypedTextFirstAndReportsAfterwards) {
+    QStringList calls;
+    QObject::connect(&query, &TQuery::updateRecord, [&] {
+        calls << QStringLiteral("update");
+        query.Edit();
+        query.SetFieldValue(kName, QStringLiteral("typed"));
+    });
+    query.AfterPost = [&](TQuery& q) {
+        calls << QStringLiteral("after %1").arg(q.State() == TDataSetState::dsBrowse);
+    };
+    query.Next(); // a move posts what a control still held
+    EXPECT_EQ(calls, QStringList({"update", "after 1"}));
+    EXPECT_EQ(NamesInFile(), QStringLiteral("typed,b,c"));
+}
+
+// An integer column stores a whole number or NULL and nothing else.
+struct TIntegerInput {
+    QVariant typed;
+    QString storedType; // empty: the post is refused
+    QVariant stored;
+};
+
+class IntegerColumn : public QueryEditing, public ::testing::WithParamInterface<TIntegerInput> {};
+
+TEST_P(IntegerColumn, StoresWholeNumbersOrNullAndRefusesOtherText) {
+    const TIntegerInput& input = GetParam();
+    query.Edit();
+    query.SetFieldValue(QStringLiteral("N"), input.typed);
+    if (input.storedType.isEmpty()) {
+        try {
+            query.Post();
+            ADD_FAILURE() << "the post was not refused";
+        } catch (const EDatabaseError& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("whole number")))
+                << error.what();
+        }
+        EXPECT_EQ(query.State(), TDataSetState::dsEdit);
+        EXPECT_EQ(query.FieldByName(QStringLiteral("N")), input.typed) << "kept to be corrected";
+        query.SetFieldValue(QStringLiteral("N"), 9);
+        query.Post();
+        EXPECT_EQ(db.ReadBack(QStringLiteral("SELECT typeof(N) || N FROM T WHERE ID = 1")), "integer9");
+        return;
+    }
+    query.Post();
+    EXPECT_EQ(db.ReadBack(QStringLiteral("SELECT typeof(N) FROM T WHERE ID = 1")), input.storedType);
+    EXPECT_EQ(db.ReadBack(QStringLiteral("SELECT N FROM T WHERE ID = 1")), input.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, IntegerColumn,
+    ::testing::Values(TIntegerInput{QStringLiteral("12"), QStringLiteral("integer"), qlonglong(12)},
+                      TIntegerInput{QStringLiteral(" -7 "), QStringLiteral("integer"), qlonglong(-7)},
+                      TIntegerInput{QStringLiteral(""), QStringLiteral("null"), QVariant()},
+                      TIntegerInput{QVariant(), QStringLiteral("null"), QVariant()},
+                      TIntegerInput{42, QStringLiteral("integer"), qlonglong(42)},
+                      TIntegerInput{QStringLiteral("abc"), QString(), QVariant()},
+                      TIntegerInput{QStringLiteral("1.5"), QString(), QVariant()},
+                      TIntegerInput{QStringLiteral("12abc"), QString(), QVariant()},
+                      TIntegerInput{QStringLiteral("99999999999999999999"), QString(), QVariant()}));
 
 } // namespace
 } // namespace qm

@@ -19,7 +19,7 @@ QStringList Names(TQuery& query) {
 
 QStringList Select(const TestDatabase& db, const QString& sql) {
     TQuery query(db.File());
-    query.setSQL(sql);
+    query.SetSQL(sql);
     query.Open();
     return Names(query);
 }
@@ -29,7 +29,7 @@ TEST(QueryOpen, CountIsExactAndFirstRowIsCurrent) {
     TQuery query(db.File());
     int scrolls = 0;
     query.AfterScroll = [&](TQuery&) { ++scrolls; };
-    query.setSQL(QStringLiteral("SELECT * FROM T ORDER BY ID ASC;"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T ORDER BY ID ASC;"));
     query.Open();
     EXPECT_TRUE(query.Active());
     EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
@@ -45,7 +45,7 @@ TEST(QueryOpen, CountIsExactAndFirstRowIsCurrent) {
 TEST(QueryOpen, EmptyResultReadsAsZeroAndEmptyText) {
     TestDatabase db({"a"});
     TQuery query(db.File());
-    query.setSQL(QStringLiteral("SELECT * FROM T WHERE N = 99"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T WHERE N = 99"));
     query.Open();
     EXPECT_EQ(query.RecordCount(), 0);
     EXPECT_EQ(query.RecNo(), -1);
@@ -59,9 +59,9 @@ TEST(QueryOpen, EmptyResultReadsAsZeroAndEmptyText) {
 TEST(QueryOpen, RejectedStatementRaisesEngineTextAndStaysClosedUntilAGoodOne) {
     TestDatabase db({"a", "b"});
     TQuery query(db.File());
-    query.setSQL(QStringLiteral("SELECT * FROM T"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T"));
     query.Open();
-    query.setSQL(QStringLiteral("SELECT * FROM Nope WHERE NAME LIKE '%it's%'"));
+    query.SetSQL(QStringLiteral("SELECT * FROM Nope WHERE NAME LIKE '%it's%'"));
     try {
         query.Open();
         FAIL() << "no error";
@@ -71,14 +71,14 @@ TEST(QueryOpen, RejectedStatementRaisesEngineTextAndStaysClosedUntilAGoodOne) {
     EXPECT_FALSE(query.Active());
     EXPECT_EQ(query.RecordCount(), 0);
     EXPECT_EQ(query.FieldByName(QStringLiteral("Name")).toString(), QString());
-    query.setSQL(QStringLiteral("SELECT * FROM Missing"));
+    query.SetSQL(QStringLiteral("SELECT * FROM Missing"));
     try {
         query.Open();
         FAIL() << "no error";
     } catch (const EDatabaseError& error) {
         EXPECT_STREQ(error.what(), "no such table: Missing");
     }
-    query.setSQL(QStringLiteral("SELECT * FROM T"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T"));
     query.Open();
     EXPECT_EQ(query.RecordCount(), 2);
 }
@@ -87,7 +87,7 @@ TEST(QueryOpen, StatementsThatWriteAreRefusedWithoutRunning) {
     TestDatabase db({"a", "b"});
     TQuery query(db.File());
     for (const char* sql : {"DELETE FROM T", "UPDATE T SET Name = 'x'", "SELECT 1; DELETE FROM T", ""}) {
-        query.setSQL(QLatin1String(sql));
+        query.SetSQL(QLatin1String(sql));
         EXPECT_THROW(query.Open(), EDatabaseError) << sql;
         EXPECT_FALSE(query.Active());
     }
@@ -98,7 +98,7 @@ TEST(QueryOpen, StatementsThatWriteAreRefusedWithoutRunning) {
 TEST(QueryOpen, MissingDatabaseFileIsAnError) {
     QTemporaryDir dir;
     TQuery query(dir.filePath(QStringLiteral("absent.db")));
-    query.setSQL(QStringLiteral("SELECT 1"));
+    query.SetSQL(QStringLiteral("SELECT 1"));
     EXPECT_THROW(query.Open(), EDatabaseError);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("absent.db"))));
 }
@@ -106,7 +106,7 @@ TEST(QueryOpen, MissingDatabaseFileIsAnError) {
 TEST(QueryMove, WalksAndStopsAtBothEnds) {
     TestDatabase db({"a", "b", "c"});
     TQuery query(db.File());
-    query.setSQL(QStringLiteral("SELECT * FROM T"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T"));
     query.Open();
     EXPECT_EQ(Names(query), QStringList({"a", "b", "c"}));
     EXPECT_TRUE(query.Eof());
@@ -134,7 +134,7 @@ TEST(QueryRead, RowsFarApartReadCorrectlyAndRowsGoneElsewhereReadEmpty) {
         names << QStringLiteral("row %1").arg(i);
     db.AddRows(names);
     TQuery query(db.File());
-    query.setSQL(QStringLiteral("SELECT Name, N, ID FROM T ORDER BY N DESC"));
+    query.SetSQL(QStringLiteral("SELECT Name, N, ID FROM T ORDER BY N DESC"));
     query.Open();
     ASSERT_EQ(query.RecordCount(), 1000);
     EXPECT_EQ(query.Value(999, 0).toString(), QStringLiteral("row 0"));
@@ -153,14 +153,14 @@ TEST(QueryRead, ResultsNotOfOneTableAreReadOnly) {
     for (const char* sql : {"SELECT count(*) AS C FROM T", "SELECT Name FROM T",
                             "SELECT ID FROM T UNION SELECT ID + 10 FROM T ORDER BY 1",
                             "SELECT a.ID, b.Name FROM T a JOIN T b ON b.ID = a.ID"}) {
-        query.setSQL(QLatin1String(sql));
+        query.SetSQL(QLatin1String(sql));
         query.Open();
         EXPECT_FALSE(query.CanModify()) << sql;
         EXPECT_GT(query.RecordCount(), 0);
         EXPECT_THROW(query.Edit(), EDatabaseError) << sql;
         EXPECT_THROW(query.Delete(), EDatabaseError) << sql;
     }
-    query.setSQL(QStringLiteral("SELECT ID FROM T UNION SELECT ID + 10 FROM T ORDER BY 1"));
+    query.SetSQL(QStringLiteral("SELECT ID FROM T UNION SELECT ID + 10 FROM T ORDER BY 1"));
     query.Open();
     query.Last();
     EXPECT_EQ(query.Field(0).toInt(), 12);
@@ -181,7 +181,7 @@ TEST(QueryText, EqualityOrderAndLikeIgnoreCaseBeyondAscii) {
               QStringList({"Zebra", "apple", "Émile"}));
     EXPECT_EQ(Select(db, QStringLiteral("SELECT * FROM T WHERE Name LIKE NULL")), QStringList());
     EXPECT_EQ(Select(db, QStringLiteral("SELECT * FROM T WHERE N <= 4 ORDER BY Name ASC")),
-              QStringList({"apple", "Zebra", "éclair", "Émile"}));
+              QStringList({"apple", "éclair", "Émile", "Zebra"}));
 }
 
 TEST(QuerySignals, OpenAndCloseResetViewsAndMovesReportTheRow) {
@@ -191,7 +191,7 @@ TEST(QuerySignals, OpenAndCloseResetViewsAndMovesReportTheRow) {
     QList<int> rows;
     QObject::connect(&query, &TQuery::dataReset, [&] { ++resets; });
     QObject::connect(&query, &TQuery::currentRowChanged, [&](int row) { rows << row; });
-    query.setSQL(QStringLiteral("SELECT * FROM T"));
+    query.SetSQL(QStringLiteral("SELECT * FROM T"));
     query.Open();
     query.Next();
     query.Next(); // at the end already: no move

@@ -54,7 +54,7 @@ private:
 class OpenTable {
 public:
     explicit OpenTable(const QStringList& names) : db(names), query(db.File()) {
-        query.setSQL(QStringLiteral("SELECT * FROM T ORDER BY ID ASC"));
+        query.SetSQL(QStringLiteral("SELECT * FROM T ORDER BY ID ASC"));
         query.Open();
     }
     QString NamesInFile() const {

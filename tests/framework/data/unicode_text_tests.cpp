@@ -1,6 +1,7 @@
 #include "framework/data/unicode_text.h"
 
 #include <QString>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace qm {
@@ -57,11 +58,22 @@ TEST(CompareTextNoCase, OrdersWithoutRegardToCase) {
     EXPECT_LT(CompareTextNoCase(u"", u"a"), 0);
 }
 
+// An accented letter sorts with its base letter, after it when the texts differ only there, and
+// is still a letter of its own for equality.
+TEST(CompareTextNoCase, SortsAccentedLettersWithTheirBaseLetter) {
+    const QStringList sorted = {"Apfel", "Äpfel", "apfelbaum", "Birne", "éclair",
+                                "Eis",   "Öl",    "Orange",    "Zebra"};
+    for (qsizetype i = 0; i + 1 < sorted.size(); ++i)
+        EXPECT_LT(CompareTextNoCase(sorted[i], sorted[i + 1]), 0) << sorted[i].toStdString();
+    EXPECT_NE(CompareTextNoCase(u"Äpfel", u"Apfel"), 0);
+    EXPECT_EQ(CompareTextNoCase(u"ÄPFEL", u"äpfel"), 0);
+}
+
 // The engine hands over UTF-8; ASCII is compared as it is, anything else after conversion, and
 // both must order alike or an ORDER BY would come out in a broken order.
 TEST(CompareTextNoCase, Utf8FormAgreesWithTheUnicodeForm) {
-    const char* texts[] = {"",   "a", "A", "ab", "AB", "abc", "b",  "Z",
-                           "z[", "_", "é", "É",  "éa", "Zü",  "zÜ", "~"};
+    const char* texts[] = {"",  "a", "A",  "ab", "AB", "abc", "b", "Z", "z[", "_",
+                           "é", "É", "éa", "Zü", "zÜ", "~",   "Ä", "e", "f"};
     for (const char* a : texts) {
         for (const char* b : texts) {
             const int unicode = CompareTextNoCase(QString::fromUtf8(a), QString::fromUtf8(b));

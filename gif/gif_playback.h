@@ -1,0 +1,26 @@
+#pragma once
+// Plays an animation once, as fast as the machine goes, and hands over the canvas after every
+// painted frame: an unthreaded painter on a canvas of the logical screen's size (or a tiled
+// rectangle) that starts fully transparent, timed by a clock that does not wait. The painter's
+// arithmetic is that of real time, so the waits it computes are those a viewer would see.
+
+#include "gif/gif_painter.h"
+
+#include <QImage>
+#include <QSize>
+#include <functional>
+#include <optional>
+
+namespace qm {
+
+struct TPlaybackOptions {
+    int speed = 100;           // percent, 0..1000
+    std::optional<QSize> tile; // paints a rectangle of this size with goTile
+    bool transparent = true;   // goTransparent
+};
+
+// `frame` receives the canvas and the painter after each painted frame.
+void PlayOnce(TGIFImage& image, const TPlaybackOptions& options,
+              const std::function<void(const QImage& canvas, TGIFPainter& painter)>& frame);
+
+} // namespace qm
