@@ -41,8 +41,8 @@ public:
 };
 
 // Builds a width × height image of 8 or 24 bits per pixel; 8-bit images carry a 256-entry
-// colour table: the palette's entries, then black. The image is made at the first RowPointer call and handed to
-// the bitmap when the writer is destroyed.
+// colour table: the palette's entries, then black. The image is made at the first RowPointer
+// call and handed to the bitmap when the writer is destroyed.
 class TDIBWriter final : public TDIB {
 public:
     // Raises "Unsupported PixelFormat" for other formats and "Invalid image dimensions" unless

@@ -125,8 +125,8 @@ void BM_CsvImportBesideSqliteShell(benchmark::State& state) {
     QByteArray schema;
     {
         TSQLiteConnection connection(dir.filePath(QStringLiteral("source.mdb")), TOpenMode::omReadOnly);
-        TSQLiteStatement select =
-            connection.Prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite%'"));
+        TSQLiteStatement select = connection.Prepare(QStringLiteral(
+            "SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite%'"));
         while (select.Step())
             schema += select.Column(0).toString().toUtf8() + ";\n";
     }

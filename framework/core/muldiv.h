@@ -12,8 +12,10 @@ constexpr int MulDiv(int a, int b, int c) {
         return -1;
     const std::int64_t product = static_cast<std::int64_t>(a) * b;
     const bool negative = (product < 0) != (c < 0);
-    const std::uint64_t num = product < 0 ? static_cast<std::uint64_t>(-product) : static_cast<std::uint64_t>(product);
-    const std::uint64_t den = c < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(c)) : static_cast<std::uint64_t>(c);
+    const std::uint64_t num =
+        product < 0 ? static_cast<std::uint64_t>(-product) : static_cast<std::uint64_t>(product);
+    const std::uint64_t den =
+        c < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(c)) : static_cast<std::uint64_t>(c);
     const std::uint64_t quotient = (num + den / 2) / den;
     if (quotient > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
         return -1;

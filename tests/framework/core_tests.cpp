@@ -4,7 +4,6 @@
 #include "tests/support/failing_buffer.h"
 
 #include <QBuffer>
-
 #include <gtest/gtest.h>
 
 namespace qm {

@@ -1,6 +1,5 @@
 // Test entry for libraries that need Qt's core event loop but no GUI.
 #include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
