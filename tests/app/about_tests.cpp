@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TComponentCase{"Label6", QRect(88, 43, 0, 0), "V1.02"},
                       TComponentCase{"lblWebSite", QRect(31, 87, 144, 0), "https://quillmere.example.org"},
                       TComponentCase{"lblEmail", QRect(58, 103, 0, 0), "quillmere@example.org"},
-                      TComponentCase{"Label4", QRect(69, 121, 0, 0), "ICQ 555 0102"},
+                      TComponentCase{"Label4", QRect(69, 121, 0, 0), "Messenger 555 0102"},
                       TComponentCase{"PlasmaPanel", QRect(3, 144, 200, 97), nullptr},
                       TComponentCase{"PlasmaImage", QRect(1, 1, 198, 95), nullptr},
                       TComponentCase{"Bevel1", QRect(3, 247, 200, 2), nullptr},
