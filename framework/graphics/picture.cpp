@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <algorithm>
-#include <ranges>
 #include <vector>
 
 namespace qm {
@@ -183,7 +182,10 @@ void TPicture::SaveToClipboard(QMimeData& data) const {
 }
 
 void TPicture::LoadFromClipboard(const QMimeData& data) {
-    for (const TClipboardFormat& format : Registry().clipboardFormats | std::views::reverse) {
+    // The latest registration wins, as with file extensions.
+    const auto& formats = Registry().clipboardFormats;
+    for (auto it = formats.rbegin(); it != formats.rend(); ++it) {
+        const TClipboardFormat& format = *it;
         if (!data.hasFormat(format.format))
             continue;
         auto graphic = format.graphicClass.create();
