@@ -24,19 +24,16 @@ const char* const kPictureProperty = "Picture";
 const char* const kAutoSizeProperty = "AutoSize";
 
 // Picture data as a form description keeps it: the graphic's class name as a string of one
-// length byte and its characters, then the graphic's own stream.
-std::unique_ptr<TGIFImage> ReadGifPictureData(const QString& fileName) {
+// length byte and its characters, then the graphic's own stream. The picture system picks the
+// class by that name; the logo must be a GIF image.
+TGIFImage* ReadGifPictureData(TPicture& picture, const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EInvalidGraphic("Picture data " + fileName.toStdString() + " cannot be read");
-    char length = 0;
-    file.getChar(&length);
-    const QByteArray className = file.read(static_cast<unsigned char>(length));
-    auto image = std::make_unique<TGIFImage>();
-    if (className != image->ClassName())
-        throw EInvalidGraphic("Unknown picture class '" + className.toStdString() + "' in " +
-                              fileName.toStdString());
-    image->LoadFromStream(file);
+    picture.ReadData(file);
+    auto* image = dynamic_cast<TGIFImage*>(picture.Graphic());
+    if (image == nullptr)
+        throw EInvalidGraphic("The picture in " + fileName.toStdString() + " is no GIF image");
     return image;
 }
 
@@ -85,7 +82,7 @@ TInfo::~TInfo() {
 }
 
 void TInfo::LoadPicture() {
-    logo_ = ReadGifPictureData(ui_->Image1->property(kPictureProperty).toString());
+    logo_ = ReadGifPictureData(logoPicture_, ui_->Image1->property(kPictureProperty).toString());
 }
 
 void TInfo::FormCreate() {

@@ -6,6 +6,7 @@
 
 #include "app/plasma.h"
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/picture.h"
 #include "gif/gif_image.h"
 
 #include <QDialog>
@@ -31,7 +32,7 @@ public:
     QTimer* PlasmaTimer() const { return plasmaTimer_; }
     const TBitmap& PlasmaBitmap() const { return *plasmaBitmap_; }
     const TPlasmaTable& PlasmaTable() const { return plasmaTable_; }
-    // The picture of Image1, as the form description stores it.
+    // The picture of Image1, read from its form description through the picture system.
     TGIFImage& Logo() { return *logo_; }
 
     void FormCreate();
@@ -52,7 +53,8 @@ private:
 
     std::unique_ptr<Ui::TInfo> ui_;
     QTimer* plasmaTimer_;
-    std::unique_ptr<TGIFImage> logo_;
+    TPicture logoPicture_;
+    TGIFImage* logo_ = nullptr; // the graphic of logoPicture_
     TPlasmaTable plasmaTable_{};
     std::unique_ptr<TBitmap> plasmaBitmap_;
 };

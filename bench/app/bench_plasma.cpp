@@ -3,6 +3,7 @@
 // Counters: the share of one core at 25 ticks a second, and the tick's time over the fill's.
 #include "app/info_dialog.h"
 #include "app/plasma.h"
+#include "gif/gif_graphic_binding.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    qm::InitializeGIFImage();
     benchmark::RegisterBenchmark("Plasma/PlainFill/198x95", qm::BM_PlainFill)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("Plasma/DrawPlasmaTick/198x95", qm::BM_DrawPlasmaTick)
         ->Unit(benchmark::kMicrosecond);
