@@ -169,10 +169,30 @@ void TGIFImage::WriteData(QIODevice& stream) {
 void TGIFImage::SaveToClipboardFormat(QMimeData& data) {
     if (GetEmpty())
         return;
+    if (const TBitmap* bitmap = GetBitmap())
+        data.setImageData(bitmap->Image());
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     SaveToStream(buffer);
     data.setData(CF_GIF, buffer.data());
+}
+
+// The bitmaps are caches of how the image and its frames look: building them on the way out
+// leaves the image as it was, so a const copy may fill them.
+void TGIFImage::AssignTo(TPersistent& dest) const {
+    auto* bitmap = dynamic_cast<TBitmap*>(&dest);
+    const TBitmap* own = bitmap ? const_cast<TGIFImage*>(this)->GetBitmap() : nullptr;
+    if (own == nullptr)
+        return TGraphic::AssignTo(dest);
+    bitmap->Assign(*own);
+}
+
+void TGIFSubImage::AssignTo(TPersistent& dest) const {
+    auto* bitmap = dynamic_cast<TBitmap*>(&dest);
+    const TBitmap* own = bitmap ? const_cast<TGIFSubImage*>(this)->GetBitmap() : nullptr;
+    if (own == nullptr)
+        return TGIFItem::AssignTo(dest);
+    bitmap->Assign(*own);
 }
 
 void TGIFImage::LoadFromClipboardFormat(const QMimeData& data, const QString& format) {

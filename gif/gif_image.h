@@ -118,7 +118,8 @@ public:
     // A form description's copy: optimized first (all five steps, no colour reduction) when
     // GIFImageOptimizeOnStream is set, then the GIF stream.
     void WriteData(QIODevice& stream) override;
-    // The GIF stream under CF_GIF (and the frame's picture as an image once rendering exists).
+    // The image's bitmap as an image, for programs that read only pictures, and the GIF stream
+    // under CF_GIF.
     void SaveToClipboardFormat(QMimeData& data) override;
     // CF_GIF, or an image that becomes one frame; anything else raises "Unsupported clipboard
     // format".
@@ -177,6 +178,8 @@ public:
 private:
     void SetScreenExtent(int value, bool horizontal);
     void AssignImage(const TGIFImage& source);
+    // A bitmap is given the image's bitmap; anything else cannot take a GIF image.
+    void AssignTo(TPersistent& dest) const override;
     void StopDrawPainter();
     // Stops the painters and cuts the ties of any still listed to this image (destruction).
     void DetachPainters();

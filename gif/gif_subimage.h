@@ -121,6 +121,10 @@ public:
     // Writes the minimum code size, the compressed pixels in sub-blocks and the terminator.
     void Compress(QIODevice& stream);
 
+protected:
+    // A bitmap is given the frame's bitmap; anything else cannot take a frame.
+    void AssignTo(TPersistent& dest) const override;
+
 private:
     void AssignFrame(const TGIFSubImage& source);
     void AssignBitmap(const TBitmap& source);

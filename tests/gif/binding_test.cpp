@@ -273,5 +273,26 @@ TEST_F(GIFBinding, ClipboardCarriesTheGIFStreamAndRefusesOtherFormats) {
     EXPECT_EQ(image.GetWidth(), 5);
 }
 
+TEST_F(GIFBinding, ABitmapTakesTheImagesOrTheFramesOwnBitmapAndTheClipboardOffersItBesideTheStream) {
+    auto source = LoadGif(GifBytes().header(3, 1, 4).frame(3, 1, {0, 1, 2}).trailer().data());
+    TGIFImage& image = *source->image;
+    TGIFSubImage& frame = *image.Images().Items(0);
+    TBitmap fromImage;
+    fromImage.Assign(image);
+    EXPECT_EQ(fromImage.Image(), image.GetBitmap()->Image());
+    TBitmap fromFrame;
+    fromFrame.Assign(frame);
+    EXPECT_EQ(fromFrame.Image(), frame.GetBitmap()->Image());
+
+    QMimeData data;
+    image.SaveToClipboardFormat(data);
+    ASSERT_TRUE(data.hasImage());
+    EXPECT_EQ(qvariant_cast<QImage>(data.imageData()), image.GetBitmap()->Image());
+    TGIFImage empty;
+    QMimeData none;
+    empty.SaveToClipboardFormat(none);
+    EXPECT_TRUE(none.formats().isEmpty());
+}
+
 } // namespace
 } // namespace qm
