@@ -11,6 +11,7 @@
 #include "pictures/open_picture_dialog.h"
 #include "pictures/tform2.h"
 #include "tests/app/app_test_support.h"
+#include "tests/gif/animation_builder.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/picture_files.h"
 
@@ -232,6 +233,31 @@ TEST_F(PicturePane, StretchAndCenterPlaceThePicture) {
     EXPECT_EQ(image.DestRect(), QRect(33, 60, 64, 48));
     const QImage shown = image.grab().toImage();
     EXPECT_EQ(shown.pixel(33, 60), ColourfulImage(64, 48).pixel(0, 0));
+}
+
+// True once the middle of the picture box shows `colour`, waiting up to two seconds.
+bool ShowsWithin(QWidget& box, QRgb colour) {
+    for (int waited = 0; waited < 2000; waited += 10) {
+        if (box.grab().toImage().pixel(box.width() / 2, box.height() / 2) == colour)
+            return true;
+        QTest::qWait(10);
+    }
+    return false;
+}
+
+TEST_F(PicturePane, AnAnimatedGIFPlaysInThePane) {
+    const auto animation = test::MakeAnimation(4, 4,
+                                               {{.width = 4, .height = 4, .fill = test::tcRed, .delay = 5},
+                                                {.width = 4, .height = 4, .fill = test::tcBlue, .delay = 5}},
+                                               0);
+    const QString gif = catalogue.Path("anim.gif");
+    animation->SaveToFile(gif);
+    Open({gif});
+    ASSERT_NE(Shown(), nullptr);
+    EXPECT_STREQ(Shown()->ClassName(), "TGIFImage");
+    EXPECT_TRUE(ShowsWithin(*ui().Image1, qRgb(255, 0, 0)));
+    EXPECT_TRUE(ShowsWithin(*ui().Image1, qRgb(0, 0, 255)));
+    EXPECT_TRUE(ShowsWithin(*ui().Image1, qRgb(255, 0, 0)));
 }
 
 TEST_F(PicturePane, APastedGIFIsTheImageThatWasCopied) {
