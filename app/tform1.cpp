@@ -141,7 +141,12 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The components go before the data module, whose queries still signal the grids while they
+    // close; those events must not reach this window's filters, which read the components.
+    QCoreApplication::instance()->removeEventFilter(this);
+    ui_->PanelLeft->removeEventFilter(this);
+}
 
 QToolButton* TForm1::ToolButton(QAction* action) const {
     return qobject_cast<QToolButton*>(ui_->ToolBar1->widgetForAction(action));
