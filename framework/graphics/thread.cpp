@@ -24,9 +24,11 @@ struct TSyncQueue {
     std::deque<std::shared_ptr<TSyncCall>> calls;
 };
 
+// Never destroyed: a thread that frees itself on termination may still be leaving its last
+// synchronised call while the program's static objects are torn down.
 TSyncQueue& Queue() {
-    static TSyncQueue queue;
-    return queue;
+    static TSyncQueue* const queue = new TSyncQueue;
+    return *queue;
 }
 
 // Lets the GUI thread's event loop run the queued calls when it is idle.
