@@ -1,6 +1,7 @@
 #include "catalogue/catalogue_data.h"
 
 #include "catalogue/catalogue_schema.h"
+#include "catalogue/software_keys.h"
 
 namespace qm {
 
@@ -17,6 +18,7 @@ TCatalogueData::TCatalogueData(const QString& databaseFile, QObject* parent)
     : QObject(parent), databaseFile_(PreparedCatalogue(databaseFile)), ADOQuerySoftware(databaseFile_),
       ADOQueryCD(databaseFile_), ADOQueryCategory(databaseFile_), ADOQueryType(databaseFile_),
       ADOQueryCD2(databaseFile_), ADOQueryCategory2(databaseFile_), ADOQueryType2(databaseFile_) {
+    ADOQuerySoftware.FasterKeys = FasterSoftwareKeys;
     const std::pair<TQuery*, const char*> initial[] = {
         {&ADOQuerySoftware, "SELECT * FROM SOFTWARE"},
         {&ADOQueryCD, "SELECT * FROM CD"},

@@ -1,5 +1,6 @@
 #include "catalogue/catalogue_schema.h"
 
+#include "catalogue/software_keys.h"
 #include "framework/core/exceptions.h"
 #include "framework/data/sqlite_connection.h"
 
@@ -27,7 +28,8 @@ const std::vector<TTableColumns>& CatalogueTables() {
 
 // Text columns name NOCASE, which every connection of ours replaces by a comparison that ignores
 // case for all letters. No index covers a text column: an index is ordered by the collation that
-// built it, and the standard shell's ASCII NOCASE would then find that order wrong.
+// built it, and the standard shell's ASCII NOCASE would then find that order wrong. Name and
+// Keywords of SOFTWARE are sorted and searched through byte-ordered keys instead (software_keys.h).
 const char* const kSchema[] = {
     "CREATE TABLE SOFTWARE (ID INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT COLLATE NOCASE, CDID INTEGER, "
     "CategoryID INTEGER, TypeID INTEGER, Keywords TEXT COLLATE NOCASE, Description TEXT COLLATE NOCASE, "
@@ -97,6 +99,7 @@ void CreateCatalogueSchema(TSQLiteConnection& connection) {
     for (const char* statement : kSchema)
         connection.Execute(QLatin1String(statement));
     CreateIndexes(connection);
+    CreateSoftwareKeys(connection);
 }
 
 QString CatalogueSchemaProblem(TSQLiteConnection& connection) {
@@ -124,8 +127,10 @@ void PrepareCatalogueFile(const QString& fileName) {
     TSQLiteConnection connection(fileName, TOpenMode::omReadWrite);
     try {
         CreateIndexes(connection);
+        UpdateSoftwareKeys(connection);
     } catch (const EDatabaseError&) {
-        // A catalogue on read-only storage: sorting works without the indexes, only slower.
+        // A catalogue on read-only storage: sorting and searching work without the indexes and
+        // keys, only slower.
     }
 }
 

@@ -65,8 +65,10 @@ void TQuery::Open() {
         Fail(QStringLiteral("The statement returns no rows to show: %1").arg(sql));
     auto plan = std::make_unique<TQueryPlan>(*connection_, sql, statement);
     std::unique_ptr<TRowSource> rows;
-    if (plan->Keyed())
-        rows = std::make_unique<TKeyedRows>(*connection_, *plan);
+    if (plan->Keyed()) {
+        const std::optional<QString> keys = FasterKeys ? FasterKeys(*connection_, sql) : std::nullopt;
+        rows = std::make_unique<TKeyedRows>(*connection_, *plan, keys.value_or(plan->KeysStatement()));
+    }
     else
         rows = std::make_unique<TMaterializedRows>(statement);
     plan_ = std::move(plan);

@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qm {
@@ -92,6 +93,10 @@ public:
     std::function<void(TQuery&)> AfterPost;
     std::function<void(TQuery&)> AfterDelete;
     std::function<void(TQuery&)> AfterScroll;
+    // For a statement over one table's rows, about to be opened on `connection`: a statement that
+    // yields the same keys in the same order sooner (by indexes the owner keeps), or nothing to
+    // take the keys from the statement itself. Only the keys are taken from it.
+    std::function<std::optional<QString>(TSQLiteConnection& connection, const QString& sql)> FasterKeys;
 
 signals:
     // Before a post: controls hand over text typed but not yet given to the row.

@@ -24,10 +24,10 @@ TRow ReadRow(const TSQLiteStatement& statement, int fieldCount) {
 
 } // namespace
 
-TKeyedRows::TKeyedRows(TSQLiteConnection& connection, const TQueryPlan& plan)
+TKeyedRows::TKeyedRows(TSQLiteConnection& connection, const TQueryPlan& plan, const QString& keysStatement)
     : rowStatement_(connection.Prepare(plan.RowStatement())),
       fieldCount_(static_cast<int>(plan.FieldNames().size())) {
-    TSQLiteStatement keys = connection.Prepare(plan.KeysStatement());
+    TSQLiteStatement keys = connection.Prepare(keysStatement);
     while (keys.Step())
         keys_.push_back(keys.ColumnInt64(0));
     keys_.shrink_to_fit();

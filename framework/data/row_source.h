@@ -31,7 +31,8 @@ public:
 
 class TKeyedRows : public TRowSource {
 public:
-    TKeyedRows(TSQLiteConnection& connection, const TQueryPlan& plan);
+    // `keysStatement` yields the result's keys in order.
+    TKeyedRows(TSQLiteConnection& connection, const TQueryPlan& plan, const QString& keysStatement);
     int Count() const override { return static_cast<int>(keys_.size()); }
     QVariant Value(int row, int field) override;
     qint64 Key(int row) const override { return keys_[static_cast<size_t>(row)]; }

@@ -3,6 +3,7 @@
 #include "framework/core/exceptions.h"
 #include "framework/data/unicode_text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <sqlite3.h>
@@ -29,12 +30,26 @@ int NoCaseCollation(void*, int bytesA, const void* a, int bytesB, const void* b)
     return CompareTextNoCaseUtf8(Utf8(a, bytesA), Utf8(b, bytesB));
 }
 
-// like(pattern, text [, escape]), what `text LIKE pattern [ESCAPE e]` calls. The pattern is
-// taken apart once per statement and kept by the engine while it stays the same.
+bool AnyNull(int argc, sqlite3_value** argv) {
+    return std::any_of(argv, argv + argc, [](sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; });
+}
+
+// Sets the result to whether `matches` holds for the pattern of argument 0, which is taken apart
+// once per statement and kept by the engine while it stays the same.
+template <typename Matches>
+void ResultOfPattern(sqlite3_context* context, sqlite3_value* patternText, char32_t escape, Matches matches) {
+    const auto* cached = static_cast<const TLikePattern*>(sqlite3_get_auxdata(context, 0));
+    if (cached && cached->Escape() == escape)
+        return sqlite3_result_int(context, matches(*cached) ? 1 : 0);
+    auto pattern = std::make_unique<TLikePattern>(ValueUtf8(patternText), escape);
+    sqlite3_result_int(context, matches(*pattern) ? 1 : 0);
+    sqlite3_set_auxdata(context, 0, pattern.release(), [](void* p) { delete static_cast<TLikePattern*>(p); });
+}
+
+// like(pattern, text [, escape]), what `text LIKE pattern [ESCAPE e]` calls.
 void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
-            return sqlite3_result_null(context);
+    if (AnyNull(argc, argv))
+        return sqlite3_result_null(context);
     char32_t escape = 0;
     if (argc == 3) {
         const QList<uint> escapeChars = QString::fromUtf8(ValueUtf8(argv[2])).toUcs4();
@@ -42,12 +57,27 @@ void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
             return sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
         escape = escapeChars.front();
     }
-    const auto* cached = static_cast<const TLikePattern*>(sqlite3_get_auxdata(context, 0));
-    if (cached && cached->Escape() == escape)
-        return sqlite3_result_int(context, cached->Matches(ValueUtf8(argv[1])) ? 1 : 0);
-    auto pattern = std::make_unique<TLikePattern>(ValueUtf8(argv[0]), escape);
-    sqlite3_result_int(context, pattern->Matches(ValueUtf8(argv[1])) ? 1 : 0);
-    sqlite3_set_auxdata(context, 0, pattern.release(), [](void* p) { delete static_cast<TLikePattern*>(p); });
+    const std::string_view text = ValueUtf8(argv[1]);
+    ResultOfPattern(context, argv[0], escape, [&](const TLikePattern& p) { return p.Matches(text); });
+}
+
+// qm_sort_key(value): the key of a text (SortKeyUtf8); any other value is its own key, which keeps
+// it where ORDER BY puts it among texts.
+void SortKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT)
+        return sqlite3_result_value(context, argv[0]);
+    const std::string key = SortKeyUtf8(ValueUtf8(argv[0]));
+    sqlite3_result_text64(context, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+// qm_key_like(pattern, key): `value LIKE pattern` for the value whose qm_sort_key is `key`.
+void KeyLikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv))
+        return sqlite3_result_null(context);
+    const bool text = sqlite3_value_type(argv[1]) == SQLITE_TEXT; // asked before any conversion
+    const std::string_view key = ValueUtf8(argv[1]);
+    ResultOfPattern(context, argv[0], 0,
+                    [&](const TLikePattern& p) { return text ? p.MatchesSortKey(key) : p.Matches(key); });
 }
 
 int OpenFlags(TOpenMode mode) {
@@ -78,12 +108,13 @@ TSQLiteConnection::TSQLiteConnection(const QString& fileName, TOpenMode mode) : 
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db_, 1);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    const auto function = [&](const char* name, int args, void (*body)(sqlite3_context*, int, sqlite3_value**)) {
+        return sqlite3_create_function(db_, name, args, flags, nullptr, body, nullptr, nullptr) == SQLITE_OK;
+    };
     if (sqlite3_create_collation_v2(db_, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr) !=
             SQLITE_OK ||
-        sqlite3_create_function(db_, "like", 2, flags, nullptr, LikeFunction, nullptr, nullptr) !=
-            SQLITE_OK ||
-        sqlite3_create_function(db_, "like", 3, flags, nullptr, LikeFunction, nullptr, nullptr) !=
-            SQLITE_OK) {
+        !function("like", 2, LikeFunction) || !function("like", 3, LikeFunction) ||
+        !function("qm_sort_key", 1, SortKeyFunction) || !function("qm_key_like", 2, KeyLikeFunction)) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
         sqlite3_close(db_);
         db_ = nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 // Thin RAII layer over the SQLite C API: one connection and its prepared statements. Every
-// connection compares, sorts and matches text without regard to case for all letters.
+// connection compares, sorts and matches text without regard to case for all letters, and knows
+// qm_sort_key(text), the byte-ordered key of that order, and qm_key_like(pattern, key), a LIKE
+// against the text of a key (framework/data/unicode_text.h).
 
 #include <QString>
 #include <QVariant>

@@ -10,6 +10,9 @@ namespace qm {
 
 namespace {
 
+// Parts the letters of a sort key from the case-folded text after them.
+constexpr unsigned char kKeySeparator = 0x01;
+
 using TToken = TLikePattern::TToken;
 using TTokenKind = TLikePattern::TTokenKind;
 
@@ -26,9 +29,17 @@ QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::u32string Folded(QStringView text) {
-    const QList<uint> ucs4 = text.toString().toCaseFolded().toUcs4();
+std::u32string Ucs4(const QString& text) {
+    const QList<uint> ucs4 = text.toUcs4();
     return {ucs4.begin(), ucs4.end()};
+}
+
+std::u32string Folded(QStringView text) {
+    return Ucs4(text.toString().toCaseFolded());
+}
+
+int Sign(int comparison) {
+    return (comparison > 0) - (comparison < 0);
 }
 
 char32_t FoldedChar(char32_t c) {
@@ -87,25 +98,69 @@ QString BaseLetters(QStringView text) {
     return letters.toCaseFolded();
 }
 
+// What a sort key begins with: a plain ASCII text in lower case, any other text's letters without
+// accents and case, their control characters U+0000 and U+0001 raised to U+0002 so that the
+// separator and the end of the letters sort below anything that may follow instead.
+std::string KeyLetters(std::string_view utf8, bool plain, const QString& text) {
+    if (plain) {
+        std::string lower(utf8);
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](char c) { return static_cast<char>(AsciiLower(c)); });
+        return lower;
+    }
+    QString letters = BaseLetters(text);
+    for (QChar& c : letters)
+        if (c.unicode() <= kKeySeparator)
+            c = QChar(kKeySeparator + 1);
+    return letters.toUtf8().toStdString();
+}
+
+std::string FoldedUtf8(const QString& text) {
+    return text.toCaseFolded().toUtf8().toStdString();
+}
+
 } // namespace
 
 // Accented letters sort with their base letter; texts that differ only in accents are still
-// different, ordered by their letters.
+// different, ordered by their case-folded forms.
 int CompareTextNoCase(QStringView a, QStringView b) {
-    const int base = BaseLetters(a).compare(BaseLetters(b));
-    if (base != 0)
-        return base;
-    return a.compare(b, Qt::CaseInsensitive);
+    return CompareTextNoCaseUtf8(a.toUtf8().toStdString(), b.toUtf8().toStdString());
 }
 
+// The order of the sort keys, without building more of them than it takes: the letters decide
+// unless they are the same, since whatever follows them in a key sorts below any letter.
 int CompareTextNoCaseUtf8(std::string_view a, std::string_view b) {
-    if (!IsAscii(a) || !IsAscii(b))
-        return CompareTextNoCase(FromUtf8(a), FromUtf8(b));
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return AsciiLower(a[i]) < AsciiLower(b[i]) ? -1 : 1;
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+    const bool plainA = IsPlainAscii(a);
+    const bool plainB = IsPlainAscii(b);
+    if (plainA && plainB) {
+        const size_t n = std::min(a.size(), b.size());
+        for (size_t i = 0; i < n; ++i)
+            if (AsciiLower(a[i]) != AsciiLower(b[i]))
+                return AsciiLower(a[i]) < AsciiLower(b[i]) ? -1 : 1;
+        return Sign(static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size()));
+    }
+    const QString textA = FromUtf8(a);
+    const QString textB = FromUtf8(b);
+    const int letters = Sign(KeyLetters(a, plainA, textA).compare(KeyLetters(b, plainB, textB)));
+    if (letters != 0 || plainA != plainB)
+        return letters != 0 ? letters : (plainA ? -1 : 1);
+    return Sign(FoldedUtf8(textA).compare(FoldedUtf8(textB)));
+}
+
+bool IsPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u > kKeySeparator && u < 0x80;
+    });
+}
+
+std::string SortKeyUtf8(std::string_view text) {
+    const bool plain = IsPlainAscii(text);
+    const QString original = plain ? QString() : FromUtf8(text);
+    std::string key = KeyLetters(text, plain, original);
+    if (!plain)
+        key += char(kKeySeparator) + FoldedUtf8(original);
+    return key;
 }
 
 // ASCII letters fold alike under both foldings, so the tokens of either form serve a text of
@@ -117,6 +172,13 @@ bool TLikePattern::Matches(std::string_view text) const {
     if (IsAscii(text))
         return MatchTokens(text, tokens_, AsciiLower);
     return MatchTokens(Folded(FromUtf8(text)), tokens_, [](char32_t c) { return c; });
+}
+
+bool TLikePattern::MatchesSortKey(std::string_view key) const {
+    const size_t separator = key.find(char(kKeySeparator));
+    if (separator == std::string_view::npos)
+        return MatchTokens(key, tokens_, AsciiLower);
+    return MatchTokens(Ucs4(FromUtf8(key.substr(separator + 1))), tokens_, [](char32_t c) { return c; });
 }
 
 bool MatchLike(QStringView text, QStringView pattern, char32_t escape) {
