@@ -24,7 +24,8 @@ QString StaleWhenNoKey(const QString& value) {
 
 // The keys of the row the trigger runs for; a row with a value beyond them is left to the program.
 QString InsertNewKeys() {
-    return QStringLiteral("INSERT INTO SOFTWARE_KEYS (ID, NameKey, KeywordsKey, Stale) VALUES (new.ID, %1, %2, %3 OR %4)")
+    return QStringLiteral("INSERT INTO SOFTWARE_KEYS (ID, NameKey, KeywordsKey, Stale) VALUES (new.ID, %1, "
+                          "%2, %3 OR %4)")
         .arg(BuiltInKey(QStringLiteral("new.Name")), BuiltInKey(QStringLiteral("new.Keywords")),
              StaleWhenNoKey(QStringLiteral("new.Name")), StaleWhenNoKey(QStringLiteral("new.Keywords")));
 }
@@ -42,7 +43,8 @@ const std::vector<TSchemaObject>& KeySchema() {
         {QStringLiteral("SOFTWARE_KEYS"),
          QStringLiteral("CREATE TABLE SOFTWARE_KEYS (ID INTEGER PRIMARY KEY, NameKey TEXT, KeywordsKey TEXT, "
                         "Stale INTEGER NOT NULL DEFAULT 0)")},
-        {QStringLiteral("SOFTWARE_KEYS_Name"), QStringLiteral("CREATE INDEX SOFTWARE_KEYS_Name ON SOFTWARE_KEYS (NameKey)")},
+        {QStringLiteral("SOFTWARE_KEYS_Name"),
+         QStringLiteral("CREATE INDEX SOFTWARE_KEYS_Name ON SOFTWARE_KEYS (NameKey)")},
         {QStringLiteral("SOFTWARE_KEYS_Keywords"),
          QStringLiteral("CREATE INDEX SOFTWARE_KEYS_Keywords ON SOFTWARE_KEYS (KeywordsKey)")},
         {QStringLiteral("SOFTWARE_KEYS_Stale"),
@@ -52,8 +54,9 @@ const std::vector<TSchemaObject>& KeySchema() {
                         "DELETE FROM SOFTWARE_KEYS WHERE ID = new.ID; %1; END")
              .arg(InsertNewKeys())},
         {QStringLiteral("SOFTWARE_KEYS_Update"),
-         QStringLiteral("CREATE TRIGGER SOFTWARE_KEYS_Update AFTER UPDATE OF ID, Name, Keywords ON SOFTWARE BEGIN "
-                        "DELETE FROM SOFTWARE_KEYS WHERE ID IN (old.ID, new.ID); %1; END")
+         QStringLiteral(
+             "CREATE TRIGGER SOFTWARE_KEYS_Update AFTER UPDATE OF ID, Name, Keywords ON SOFTWARE BEGIN "
+             "DELETE FROM SOFTWARE_KEYS WHERE ID IN (old.ID, new.ID); %1; END")
              .arg(InsertNewKeys())},
         {QStringLiteral("SOFTWARE_KEYS_Delete"),
          QStringLiteral("CREATE TRIGGER SOFTWARE_KEYS_Delete AFTER DELETE ON SOFTWARE BEGIN "
@@ -63,7 +66,8 @@ const std::vector<TSchemaObject>& KeySchema() {
 }
 
 bool Exists(TSQLiteConnection& connection, const TSchemaObject& object) {
-    TSQLiteStatement stored = connection.Prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = ?1"));
+    TSQLiteStatement stored =
+        connection.Prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = ?1"));
     stored.Bind(1, object.name);
     return stored.Step() && stored.Column(0).toString() == object.sql;
 }
@@ -89,8 +93,9 @@ void CreateSoftwareKeys(TSQLiteConnection& connection) {
     for (const TSchemaObject& object : KeySchema()) {
         connection.Execute(object.sql);
         if (object.name == QLatin1String("SOFTWARE_KEYS"))
-            connection.Execute(QStringLiteral("INSERT INTO SOFTWARE_KEYS (ID, NameKey, KeywordsKey) "
-                                              "SELECT ID, qm_sort_key(Name), qm_sort_key(Keywords) FROM SOFTWARE"));
+            connection.Execute(
+                QStringLiteral("INSERT INTO SOFTWARE_KEYS (ID, NameKey, KeywordsKey) "
+                               "SELECT ID, qm_sort_key(Name), qm_sort_key(Keywords) FROM SOFTWARE"));
     }
 }
 

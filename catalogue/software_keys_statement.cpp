@@ -9,15 +9,19 @@ namespace qm {
 
 namespace {
 
-const QStringList kTextColumns{QStringLiteral("Name"), QStringLiteral("Keywords"), QStringLiteral("Description")};
-const QStringList kNumberColumns{QStringLiteral("CDID"), QStringLiteral("CategoryID"), QStringLiteral("TypeID")};
-const QStringList kOrderColumns{QStringLiteral("ID"),         QStringLiteral("Name"),   QStringLiteral("CDID"),
-                                QStringLiteral("CategoryID"), QStringLiteral("TypeID"), QStringLiteral("Keywords")};
+const QStringList kTextColumns{QStringLiteral("Name"), QStringLiteral("Keywords"),
+                               QStringLiteral("Description")};
+const QStringList kNumberColumns{QStringLiteral("CDID"), QStringLiteral("CategoryID"),
+                                 QStringLiteral("TypeID")};
+const QStringList kOrderColumns{QStringLiteral("ID"),     QStringLiteral("Name"),
+                                QStringLiteral("CDID"),   QStringLiteral("CategoryID"),
+                                QStringLiteral("TypeID"), QStringLiteral("Keywords")};
 
 // The column of `names` that `word` names without regard to case; empty when none.
 QString Named(const QStringList& names, const QString& word) {
-    const auto found = std::find_if(names.begin(), names.end(),
-                                    [&](const QString& name) { return name.compare(word, Qt::CaseInsensitive) == 0; });
+    const auto found = std::find_if(names.begin(), names.end(), [&](const QString& name) {
+        return name.compare(word, Qt::CaseInsensitive) == 0;
+    });
     return found == names.end() ? QString() : *found;
 }
 
@@ -78,7 +82,8 @@ public:
         const qsizetype start = Mark();
         const bool negative = Symbol(QLatin1Char('-'));
         const QString digits = Word();
-        bool whole = std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        bool whole =
+            std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         const qint64 value = whole ? digits.toLongLong(&whole) : 0;
         if (whole)
             return negative ? -value : value;
@@ -161,7 +166,8 @@ QString OrderTerms(const QString& order) {
 
 std::optional<TSoftwareStatement> ParseSoftwareStatement(const QString& sql) {
     TStatementReader reader(sql);
-    if (!reader.Keyword("SELECT") || !reader.Symbol('*') || !reader.Keyword("FROM") || !reader.Keyword("SOFTWARE"))
+    if (!reader.Keyword("SELECT") || !reader.Symbol('*') || !reader.Keyword("FROM") ||
+        !reader.Keyword("SOFTWARE"))
         return std::nullopt;
     TSoftwareStatement statement{{}, QStringLiteral("ID")};
     if (!ReadConditions(reader, statement.conditions))
@@ -180,14 +186,14 @@ std::optional<TSoftwareStatement> ParseSoftwareStatement(const QString& sql) {
 
 std::optional<QString> SoftwareKeysStatement(const TSoftwareStatement& statement) {
     const auto keyed = [](const QString& column) { return !KeyColumn(column).isEmpty(); };
-    const bool matchesKeys = std::any_of(statement.conditions.begin(), statement.conditions.end(),
-                                         [&](const TSoftwareCondition& c) { return !c.number && keyed(c.column); });
+    const bool matchesKeys =
+        std::any_of(statement.conditions.begin(), statement.conditions.end(),
+                    [&](const TSoftwareCondition& c) { return !c.number && keyed(c.column); });
     if (!matchesKeys && !keyed(statement.order))
         return std::nullopt;
-    const bool readsRows =
-        (!keyed(statement.order) && statement.order != QLatin1String("ID")) ||
-        std::any_of(statement.conditions.begin(), statement.conditions.end(),
-                    [&](const TSoftwareCondition& c) { return !keyed(c.column); });
+    const bool readsRows = (!keyed(statement.order) && statement.order != QLatin1String("ID")) ||
+                           std::any_of(statement.conditions.begin(), statement.conditions.end(),
+                                       [&](const TSoftwareCondition& c) { return !keyed(c.column); });
     QString sql = QStringLiteral("SELECT k.ID FROM SOFTWARE_KEYS AS k");
     if (readsRows)
         sql += QStringLiteral(" JOIN SOFTWARE AS s ON s.ID = k.ID");

@@ -68,8 +68,7 @@ void TQuery::Open() {
     if (plan->Keyed()) {
         const std::optional<QString> keys = FasterKeys ? FasterKeys(*connection_, sql) : std::nullopt;
         rows = std::make_unique<TKeyedRows>(*connection_, *plan, keys.value_or(plan->KeysStatement()));
-    }
-    else
+    } else
         rows = std::make_unique<TMaterializedRows>(statement);
     plan_ = std::move(plan);
     rows_ = std::move(rows);

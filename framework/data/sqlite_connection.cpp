@@ -31,7 +31,8 @@ int NoCaseCollation(void*, int bytesA, const void* a, int bytesB, const void* b)
 }
 
 bool AnyNull(int argc, sqlite3_value** argv) {
-    return std::any_of(argv, argv + argc, [](sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; });
+    return std::any_of(argv, argv + argc,
+                       [](sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; });
 }
 
 // Sets the result to whether `matches` holds for the pattern of argument 0, which is taken apart
@@ -108,7 +109,8 @@ TSQLiteConnection::TSQLiteConnection(const QString& fileName, TOpenMode mode) : 
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db_, 1);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    const auto function = [&](const char* name, int args, void (*body)(sqlite3_context*, int, sqlite3_value**)) {
+    const auto function = [&](const char* name, int args,
+                              void (*body)(sqlite3_context*, int, sqlite3_value**)) {
         return sqlite3_create_function(db_, name, args, flags, nullptr, body, nullptr, nullptr) == SQLITE_OK;
     };
     if (sqlite3_create_collation_v2(db_, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr) !=

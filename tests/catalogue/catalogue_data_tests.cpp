@@ -45,7 +45,7 @@ TEST_F(CatalogueFile, MissingFileBecomesAnEmptyCatalogueWithAllQueriesOpen) {
         EXPECT_EQ(query->FieldName(1), QStringLiteral("Name"));
     }
     EXPECT_EQ(RunSqliteShell(File(), QStringLiteral(".tables")).simplified(),
-              QStringLiteral("CD Category SOFTWARE Type"));
+              QStringLiteral("CD Category SOFTWARE SOFTWARE_KEYS Type"));
 }
 
 TEST_F(CatalogueFile, RowsWrittenThroughTheQueriesAreThereAfterARestart) {

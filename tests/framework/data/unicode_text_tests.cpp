@@ -20,6 +20,8 @@ TEST_P(LikeMatching, FollowsWildcardsAndIgnoresCaseOfAllLetters) {
     EXPECT_EQ(MatchLike(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern)), c.matches)
         << c.text << " LIKE " << c.pattern;
     EXPECT_EQ(MatchLikeUtf8(c.text, c.pattern), c.matches) << c.text << " LIKE " << c.pattern << " (UTF-8)";
+    EXPECT_EQ(TLikePattern(c.pattern, 0).MatchesSortKey(SortKeyUtf8(c.text)), c.matches)
+        << c.text << " LIKE " << c.pattern << " (on the sort key)";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -33,7 +35,13 @@ INSTANTIATE_TEST_SUITE_P(
                       LikeCase{"aXbXc", "a%c", true}, LikeCase{"aXbXcd", "a%c", false},
                       LikeCase{"mississippi", "%sip%", true}, LikeCase{"mississippi", "%iss%iss%ppi", true},
                       LikeCase{"mississippi", "%iss%iss%iss%", false}, LikeCase{"50%", "50%", true},
-                      LikeCase{"a b", "% %", true}, LikeCase{"ab", "% %", false}));
+                      LikeCase{"a b", "% %", true}, LikeCase{"ab", "% %", false},
+                      // the letters that lead a sort key are no part of the text
+                      LikeCase{"Äpfel", "%apfel%", false}, LikeCase{"Äpfel", "_pfel", true},
+                      LikeCase{"K\u212A", "%kk%", true},
+                      LikeCase{"a\x01"
+                               "b",
+                               "a_b", true}));
 
 TEST(LikeEscape, MakesWildcardsLiteral) {
     EXPECT_TRUE(MatchLike(u"50%", u"50!%", U'!'));
@@ -70,15 +78,21 @@ TEST(CompareTextNoCase, SortsAccentedLettersWithTheirBaseLetter) {
 }
 
 // The engine hands over UTF-8; ASCII is compared as it is, anything else after conversion, and
-// both must order alike or an ORDER BY would come out in a broken order.
-TEST(CompareTextNoCase, Utf8FormAgreesWithTheUnicodeForm) {
-    const char* texts[] = {"",  "a", "A",  "ab", "AB", "abc", "b", "Z", "z[", "_",
-                           "é", "É", "éa", "Zü", "zÜ", "~",   "Ä", "e", "f"};
-    for (const char* a : texts) {
-        for (const char* b : texts) {
-            const int unicode = CompareTextNoCase(QString::fromUtf8(a), QString::fromUtf8(b));
-            const int utf8 = CompareTextNoCaseUtf8(a, b);
-            EXPECT_EQ((unicode > 0) - (unicode < 0), (utf8 > 0) - (utf8 < 0)) << a << " vs " << b;
+// both must order alike, and alike with the sort keys an index holds, or an ORDER BY would come
+// out in a broken order. Control characters and texts whose letters are a prefix of another's
+// are where a key's separator could go wrong.
+TEST(CompareTextNoCase, Utf8FormAndSortKeysAgreeWithTheUnicodeForm) {
+    const std::string texts[] = {"",          "a",        "A",      "ab",    "AB",        "abc",   "b",
+                                 "Z",         "z[",       "_",      "é",     "É",         "éa",    "Zü",
+                                 "zÜ",        "~",        "Ä",      "e",     "f",         "ß",     "ss",
+                                 "K\u212A",   "kk",       "apfel",  "Äpfel", "apfelbaum", "a\x01", "a\x02",
+                                 {"a\0b", 3}, {"a\0", 2}, "a\x01ä", "\x02"};
+    const auto sign = [](int c) { return (c > 0) - (c < 0); };
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const int unicode = sign(CompareTextNoCase(QString::fromUtf8(a), QString::fromUtf8(b)));
+            EXPECT_EQ(sign(CompareTextNoCaseUtf8(a, b)), unicode) << a << " vs " << b;
+            EXPECT_EQ(sign(SortKeyUtf8(a).compare(SortKeyUtf8(b))), unicode) << a << " vs " << b << " (keys)";
         }
     }
 }
