@@ -79,7 +79,7 @@ TEST(Startup, AMissingCatalogueIsCreatedAndTheLoopEndsWithZeroWhenTheWindowClose
     EXPECT_TRUE(catcher.Texts().isEmpty()) << catcher.Texts().value(0).toStdString();
     EXPECT_EQ(catalogue.Column("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "
                                "'sqlite_sequence' ORDER BY name COLLATE NOCASE"),
-              (QStringList{"Category", "CD", "SOFTWARE", "Type"}));
+              (QStringList{"Category", "CD", "SOFTWARE", "SOFTWARE_KEYS", "Type"}));
 }
 
 } // namespace
