@@ -3,10 +3,14 @@
 // (Enter to exact row count and the first screen of rows), a title-click re-sort on each of the
 // five Software columns, and the time per keystroke of typing a CD name into ComboCD.
 //
-// Ours runs through the real window (offscreen) by its widgets. The peer opens the file with the
-// plain SQLite library (its built-in NOCASE and LIKE) and, as a second yardstick, with the
-// program's own connection (Unicode NOCASE and LIKE); it prepares the statement the window ran,
-// steps through every row and reads the shown columns of the first screen. Wall-clock medians.
+// Ours runs through the real window (offscreen) by its widgets; the Software query takes the keys
+// of a search or of a sort by Name or Keywords from the sort-key table (catalogue/software_keys.h).
+// The peer opens the file with the plain SQLite library (its built-in ASCII-only NOCASE and LIKE),
+// prepares the statement the window ran (the query's SQL as the mask or the title click built it),
+// steps through every row and reads the shown columns of the first screen. The second yardstick
+// does the same on the program's own connection (Unicode NOCASE and LIKE), which is also the
+// program's way when it has no keys to use (a catalogue on read-only storage that lacks them).
+// Wall-clock medians.
 #include "app/tform1.h"
 #include "bench/catalogue/million_catalogue.h"
 #include "framework/controls/dbgrid.h"
@@ -183,13 +187,16 @@ void BM_ComboKeystroke(benchmark::State& state) {
     ui.ComboCD->setEditText(QString());
 }
 
+// Three runs each, whose medians the counters give.
 BENCHMARK(BM_SoftwareSearch)
     ->Name("BM_SoftwareSearch/1000000")
+    ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TitleClickResort)
     ->Name("BM_TitleClickResort/1000000")
     ->DenseRange(0, 4)
+    ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComboKeystroke)
