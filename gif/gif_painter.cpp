@@ -85,6 +85,13 @@ void TGIFPainter::Stop() {
     Resume();
 }
 
+void TGIFPainter::Detach() {
+    if (reference_ != nullptr && *reference_ == this)
+        *reference_ = nullptr;
+    reference_ = nullptr;
+    image_ = nullptr;
+}
+
 void TGIFPainter::Restart() {
     restart_ = true;
     if (Async() && Suspended())
@@ -273,7 +280,14 @@ void TGIFPainter::DoSynchronize(void (TGIFPainter::*method)()) {
     if (Terminated())
         return;
     if (Async())
-        Synchronize([this, method] { (this->*method)(); });
+        Synchronize([this, method] {
+            inSynchronizedCall_ = true;
+            struct TCallEnd {
+                std::atomic<bool>& flag;
+                ~TCallEnd() { flag = false; }
+            } end{inSynchronizedCall_};
+            (this->*method)();
+        });
     else
         (this->*method)();
 }
@@ -396,9 +410,9 @@ TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** painter, TCanvas& canvas, co
         created->Priority = ThreadPriority;
         return created;
     }
+    // The painter clears `*painter` as it ends; a handler may have destroyed this image meanwhile,
+    // so nothing of it is touched after the run.
     TGIFPainter::RunAndFree(created);
-    if (painter != nullptr)
-        *painter = nullptr;
     return nullptr;
 }
 
@@ -430,19 +444,24 @@ void TGIFImage::PaintRestart() {
         painter->Restart();
 }
 
+// Whether the GUI thread must run synchronised calls until `painter` has ended: a threaded painter
+// whose own call is running (a handler stopping its image) ends only after that call returns.
+bool TGIFImage::MustWaitFor(const TGIFPainter& painter) {
+    return painter.DrawOptions().contains(TGIFDrawOption::goAsync) && !painter.InSynchronizedCall();
+}
+
 void TGIFImage::PaintStop() {
     while (true) {
-        int threaded = 0;
+        int waiting = 0;
         {
             auto lock = painters_.LockList();
             std::vector<TGIFPainter*>& items = painters_.Items();
             for (auto it = items.rbegin(); it != items.rend(); ++it) {
                 (*it)->Stop();
-                if ((*it)->DrawOptions().contains(TGIFDrawOption::goAsync))
-                    ++threaded;
+                waiting += MustWaitFor(**it) ? 1 : 0;
             }
         }
-        if (threaded == 0)
+        if (waiting == 0)
             break;
         // The painters end through synchronised calls that only this thread can run.
         CheckSynchronize(1);
@@ -458,7 +477,7 @@ void TGIFImage::StopDrawPainter() {
             if (drawPainter_ == nullptr)
                 return;
             drawPainter_->Stop();
-            if (!drawPainter_->DrawOptions().contains(TGIFDrawOption::goAsync))
+            if (!MustWaitFor(*drawPainter_))
                 return;
         }
         CheckSynchronize(1);

@@ -47,8 +47,11 @@ public:
     void SetActiveImage(int index);
 
     TGIFImage* Image() const { return image_; }
-    // Forgets the image (which is going away).
-    void Detach() { image_ = nullptr; }
+    // Forgets the image (which is going away) and the reference it was given.
+    void Detach();
+    // True while one of its synchronised calls runs on the GUI thread: the painter waits for that
+    // call, so whoever that call reaches must not wait for the painter.
+    bool InSynchronizedCall() const { return inSynchronizedCall_; }
     TCanvas* Canvas() const { return canvas_; }
     QRect Rect() const { return rect_; }
     TGIFDrawOptions DrawOptions() const { return options_; }
@@ -109,6 +112,7 @@ private:
     std::atomic<int> activeImage_ = -1;
     std::atomic<bool> restart_ = false;
     std::atomic<bool> started_ = false;
+    std::atomic<bool> inSynchronizedCall_ = false;
     TDisposalMethod disposal_ = dmNoDisposal;
     int disposalValue_ = dmNoDisposal;
     TDisposalMethod previousDisposal_ = dmNoDisposal;
