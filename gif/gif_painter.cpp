@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <sys/prctl.h>
 
 namespace qm {
 
@@ -121,6 +122,9 @@ std::int64_t TGIFPainter::NextWait() const {
 // ---- The paint loop ----------------------------------------------------------------------------
 
 void TGIFPainter::Execute() {
+    // The kernel may otherwise end each frame's wait up to 50 µs late, and lateness adds up.
+    if (Async())
+        prctl(PR_SET_TIMERSLACK, 1UL);
     try {
         restart_ = true;
         while (restart_ && !Terminated())
@@ -166,18 +170,11 @@ void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
         WaitForFrame();
         if (Terminated())
             return;
-        Fire(OnPaint);
+        // The event and the painting share one trip to the GUI thread: each trip delays the frame.
+        DoSynchronize([&] { ShowFrame(loops, loopStart, loopSeen); });
         if (Terminated())
             return;
-        disposalValue_ = dmNoDisposal;
-        ReadExtensions(loops, loopStart, loopSeen);
-        // Values 4..7 are undefined; such frames are composed as if nothing were disposed.
-        disposal_ =
-            disposalValue_ <= dmPrevious ? static_cast<TDisposalMethod>(disposalValue_) : dmNoDisposal;
-        DoSynchronize(backup_ ? &TGIFPainter::DoPaintFrame : &TGIFPainter::DoPaint);
         previousDisposal_ = disposal_;
-        if (Terminated())
-            return;
         NextDelay();
         const int before = activeImage_;
         Fire(OnAfterPaint);
@@ -188,6 +185,21 @@ void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
         if (!Has(TGIFDrawOption::goAnimate))
             return;
     }
+}
+
+void TGIFPainter::ShowFrame(int& loops, int& loopStart, bool& loopSeen) {
+    if (OnPaint)
+        OnPaint(*this);
+    if (Terminated())
+        return;
+    disposalValue_ = dmNoDisposal;
+    ReadExtensions(loops, loopStart, loopSeen);
+    // Values 4..7 are undefined; such frames are composed as if nothing were disposed.
+    disposal_ = disposalValue_ <= dmPrevious ? static_cast<TDisposalMethod>(disposalValue_) : dmNoDisposal;
+    if (backup_)
+        DoPaintFrame();
+    else
+        DoPaint();
 }
 
 void TGIFPainter::ReadExtensions(int& loops, int& loopStart, bool& loopSeen) {
@@ -264,32 +276,25 @@ void TGIFPainter::WaitUnthreaded(std::int64_t wait) {
 // ---- Events and synchronisation ----------------------------------------------------------------
 
 void TGIFPainter::Fire(const TGIFPainterEvent& event) {
-    if (!event)
-        return;
-    currentEvent_ = &event;
-    DoSynchronize(&TGIFPainter::DoEvent);
-    currentEvent_ = nullptr;
+    if (event)
+        DoSynchronize([&] { event(*this); });
 }
 
-void TGIFPainter::DoEvent() {
-    if (currentEvent_ != nullptr && *currentEvent_)
-        (*currentEvent_)(*this);
-}
-
-void TGIFPainter::DoSynchronize(void (TGIFPainter::*method)()) {
+void TGIFPainter::DoSynchronize(const std::function<void()>& work) {
     if (Terminated())
         return;
-    if (Async())
-        Synchronize([this, method] {
-            inSynchronizedCall_ = true;
-            struct TCallEnd {
-                std::atomic<bool>& flag;
-                ~TCallEnd() { flag = false; }
-            } end{inSynchronizedCall_};
-            (this->*method)();
-        });
-    else
-        (this->*method)();
+    if (!Async()) {
+        work();
+        return;
+    }
+    Synchronize([&] {
+        inSynchronizedCall_ = true;
+        struct TCallEnd {
+            std::atomic<bool>& flag;
+            ~TCallEnd() { flag = false; }
+        } end{inSynchronizedCall_};
+        work();
+    });
 }
 
 bool TGIFPainter::CanvasAlive() const {

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -92,9 +93,10 @@ private:
     void ReadExtensions(int& loops, int& loopStart, bool& loopSeen);
     void NextDelay();
 
+    void ShowFrame(int& loops, int& loopStart, bool& loopSeen);
     void Fire(const TGIFPainterEvent& event);
-    void DoSynchronize(void (TGIFPainter::*method)());
-    void DoEvent();
+    // Runs `work` on the GUI thread (at once when unthreaded), unless the painter is ending.
+    void DoSynchronize(const std::function<void()>& work);
     bool CanvasAlive() const;
     void DoPaint();
     void DoPaintFrame();
@@ -121,7 +123,6 @@ private:
     std::optional<QImage> background_;
     QColor backgroundColor_;
     std::unique_ptr<TEvent> event_;
-    const TGIFPainterEvent* currentEvent_ = nullptr;
     std::exception_ptr kept_;
 
     // The loop's timing state: the delay in units (then milliseconds), the time of the last
