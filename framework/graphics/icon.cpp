@@ -12,21 +12,19 @@ namespace qm {
 
 namespace {
 
-// The image an .ico file is best shown by: the largest, of equal sizes the one with the most bits
-// per pixel, of equals the first. -1 when the directory lists nothing readable.
+// The image an .ico file is best shown by: the largest, of equal sizes the first. (Qt's reader
+// decodes every image to 32 bits, so it tells nothing of the depths stored in the file.) -1 when
+// the directory lists nothing readable.
 int BestImage(QImageReader& reader) {
     int best = -1;
     qint64 bestArea = 0;
-    int bestDepth = 0;
     const int count = reader.imageCount();
     for (int i = 0; i < count && reader.jumpToImage(i); ++i) {
         const QSize size = reader.size();
         const qint64 area = static_cast<qint64>(size.width()) * size.height();
-        const int depth = static_cast<int>(QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel());
-        if (area > bestArea || (area == bestArea && area > 0 && depth > bestDepth)) {
+        if (area > bestArea) {
             best = i;
             bestArea = area;
-            bestDepth = depth;
         }
     }
     return best;

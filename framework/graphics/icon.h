@@ -16,9 +16,9 @@ public:
     TIcon() = default;
     const char* ClassName() const override { return "TIcon"; }
 
-    // Reads an .ico file and keeps the largest of its images (by area; among equal areas the one
-    // with the most bits per pixel, then the first). A damaged or empty file raises
-    // EInvalidGraphic("Icon image is not valid") and the icon keeps what it had.
+    // Reads an .ico file and keeps the largest of its images (by area; among equal areas the
+    // first). A damaged or empty file raises EInvalidGraphic("Icon image is not valid") and the
+    // icon keeps what it had.
     void LoadFromStream(QIODevice& stream) override;
     // Writes a one-image .ico file of the icon as it is, alpha included. Nothing for an empty
     // icon.
