@@ -4,6 +4,7 @@
 #include "colour/reduce_colors.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/canvas.h"
+#include "framework/graphics/icon.h"
 #include "framework/graphics/picture.h"
 #include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
@@ -62,33 +63,79 @@ private:
     int next_ = 0;
 };
 
-// The mask of a transparent bitmap: every pixel of its transparent colour, which is the colour of
-// the bottom left pixel.
-std::vector<std::uint8_t> TransparencyMask(const TBitmap& bitmap) {
-    const QImage image = bitmap.Image().convertToFormat(QImage::Format_RGB32);
-    const QRgb transparent = image.pixel(0, image.height() - 1);
+// One byte per pixel of a 32-bit image, non-zero where the pixel has the colour `masked`.
+std::vector<std::uint8_t> PixelsOfColour(const QImage& image, QRgb masked) {
     std::vector<std::uint8_t> mask(static_cast<std::size_t>(image.width()) *
                                    static_cast<std::size_t>(image.height()));
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
             mask[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width()) +
-                 static_cast<std::size_t>(x)] = row[x] == transparent ? 1 : 0;
+                 static_cast<std::size_t>(x)] = row[x] == masked ? 1 : 0;
     }
     return mask;
 }
 
-// A graphic that cannot copy itself into a bitmap is drawn into one of its size.
-TBitmap DrawnBitmap(const TGraphic& source) {
+// The mask of a transparent bitmap: every pixel of its transparent colour, which is the colour of
+// the bottom left pixel.
+std::vector<std::uint8_t> TransparencyMask(const TBitmap& bitmap) {
+    const QImage image = bitmap.Image().convertToFormat(QImage::Format_RGB32);
+    return PixelsOfColour(image, image.pixel(0, image.height() - 1));
+}
+
+// The icon's own mask, whose set (white) pixels are the transparent ones.
+std::vector<std::uint8_t> IconMask(const TIcon& icon) {
+    return PixelsOfColour(icon.MaskBitmap().Image().convertToFormat(QImage::Format_RGB32),
+                          qRgb(255, 255, 255));
+}
+
+// What the masked pixels of an icon are drawn on: a colour the icon shows anyway, so that they
+// take no entry of the colour map before the mask makes them transparent.
+QColor IconBackground(const TIcon& icon) {
+    const QImage& image = icon.Image();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) >= kIconMaskAlpha)
+                return QColor(qRed(row[x]), qGreen(row[x]), qBlue(row[x]));
+    }
+    return Qt::black;
+}
+
+// A graphic drawn onto a bitmap of its size.
+TBitmap DrawnBitmap(const TGraphic& source, const QColor& background) {
     QImage image(source.GetWidth(), source.GetHeight(), QImage::Format_RGB32);
     if (image.isNull())
         throw GIFException(sOutOfMemDIB);
-    image.fill(Qt::white);
+    image.fill(background);
     TCanvas canvas(image);
     const_cast<TGraphic&>(source).Draw(canvas, image.rect()); // drawing may fill caches
     TBitmap bitmap;
     bitmap.SetImage(image);
     return bitmap;
+}
+
+TBitmap AssignedBitmap(const TGraphic& source) {
+    TBitmap bitmap;
+    bitmap.Assign(source);
+    return bitmap;
+}
+
+// A graphic as a bitmap: an icon is drawn (its mask is applied to the frame afterwards) and copies
+// itself only when drawing fails; any other graphic copies itself and is drawn only when it cannot.
+TBitmap RenderedBitmap(const TGraphic& source) {
+    if (const auto* icon = dynamic_cast<const TIcon*>(&source)) {
+        try {
+            return DrawnBitmap(*icon, IconBackground(*icon));
+        } catch (const Exception&) {
+            return AssignedBitmap(*icon);
+        }
+    }
+    try {
+        return AssignedBitmap(source);
+    } catch (const EConvertError&) {
+        return DrawnBitmap(source, Qt::white);
+    }
 }
 
 } // namespace
@@ -255,13 +302,9 @@ void TGIFSubImage::AssignFrame(const TGIFSubImage& source) {
 }
 
 void TGIFSubImage::AssignGraphic(const TGraphic& source) {
-    TBitmap bitmap;
-    try {
-        bitmap.Assign(source);
-    } catch (const EConvertError&) {
-        bitmap = DrawnBitmap(source);
-    }
-    AssignBitmap(bitmap);
+    AssignBitmap(RenderedBitmap(source));
+    if (const auto* icon = dynamic_cast<const TIcon*>(&source))
+        ApplyMask(IconMask(*icon));
 }
 
 void TGIFSubImage::AssignBitmap(const TBitmap& source) {

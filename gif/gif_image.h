@@ -181,6 +181,7 @@ private:
     // A bitmap is given the image's bitmap; anything else cannot take a GIF image.
     void AssignTo(TPersistent& dest) const override;
     void StopDrawPainter();
+    static bool MustWaitFor(const TGIFPainter& painter);
     // Stops the painters and cuts the ties of any still listed to this image (destruction).
     void DetachPainters();
     // Passes a new animation speed on to the painter that Draw started.

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <sys/prctl.h>
 
 namespace qm {
 
@@ -85,6 +86,13 @@ void TGIFPainter::Stop() {
     Resume();
 }
 
+void TGIFPainter::Detach() {
+    if (reference_ != nullptr && *reference_ == this)
+        *reference_ = nullptr;
+    reference_ = nullptr;
+    image_ = nullptr;
+}
+
 void TGIFPainter::Restart() {
     restart_ = true;
     if (Async() && Suspended())
@@ -114,6 +122,9 @@ std::int64_t TGIFPainter::NextWait() const {
 // ---- The paint loop ----------------------------------------------------------------------------
 
 void TGIFPainter::Execute() {
+    // The kernel may otherwise end each frame's wait up to 50 µs late, and lateness adds up.
+    if (Async())
+        prctl(PR_SET_TIMERSLACK, 1UL);
     try {
         restart_ = true;
         while (restart_ && !Terminated())
@@ -159,18 +170,11 @@ void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
         WaitForFrame();
         if (Terminated())
             return;
-        Fire(OnPaint);
+        // The event and the painting share one trip to the GUI thread: each trip delays the frame.
+        DoSynchronize([&] { ShowFrame(loops, loopStart, loopSeen); });
         if (Terminated())
             return;
-        disposalValue_ = dmNoDisposal;
-        ReadExtensions(loops, loopStart, loopSeen);
-        // Values 4..7 are undefined; such frames are composed as if nothing were disposed.
-        disposal_ =
-            disposalValue_ <= dmPrevious ? static_cast<TDisposalMethod>(disposalValue_) : dmNoDisposal;
-        DoSynchronize(backup_ ? &TGIFPainter::DoPaintFrame : &TGIFPainter::DoPaint);
         previousDisposal_ = disposal_;
-        if (Terminated())
-            return;
         NextDelay();
         const int before = activeImage_;
         Fire(OnAfterPaint);
@@ -181,6 +185,21 @@ void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
         if (!Has(TGIFDrawOption::goAnimate))
             return;
     }
+}
+
+void TGIFPainter::ShowFrame(int& loops, int& loopStart, bool& loopSeen) {
+    if (OnPaint)
+        OnPaint(*this);
+    if (Terminated())
+        return;
+    disposalValue_ = dmNoDisposal;
+    ReadExtensions(loops, loopStart, loopSeen);
+    // Values 4..7 are undefined; such frames are composed as if nothing were disposed.
+    disposal_ = disposalValue_ <= dmPrevious ? static_cast<TDisposalMethod>(disposalValue_) : dmNoDisposal;
+    if (backup_)
+        DoPaintFrame();
+    else
+        DoPaint();
 }
 
 void TGIFPainter::ReadExtensions(int& loops, int& loopStart, bool& loopSeen) {
@@ -257,25 +276,25 @@ void TGIFPainter::WaitUnthreaded(std::int64_t wait) {
 // ---- Events and synchronisation ----------------------------------------------------------------
 
 void TGIFPainter::Fire(const TGIFPainterEvent& event) {
-    if (!event)
-        return;
-    currentEvent_ = &event;
-    DoSynchronize(&TGIFPainter::DoEvent);
-    currentEvent_ = nullptr;
+    if (event)
+        DoSynchronize([&] { event(*this); });
 }
 
-void TGIFPainter::DoEvent() {
-    if (currentEvent_ != nullptr && *currentEvent_)
-        (*currentEvent_)(*this);
-}
-
-void TGIFPainter::DoSynchronize(void (TGIFPainter::*method)()) {
+void TGIFPainter::DoSynchronize(const std::function<void()>& work) {
     if (Terminated())
         return;
-    if (Async())
-        Synchronize([this, method] { (this->*method)(); });
-    else
-        (this->*method)();
+    if (!Async()) {
+        work();
+        return;
+    }
+    Synchronize([&] {
+        inSynchronizedCall_ = true;
+        struct TCallEnd {
+            std::atomic<bool>& flag;
+            ~TCallEnd() { flag = false; }
+        } end{inSynchronizedCall_};
+        work();
+    });
 }
 
 bool TGIFPainter::CanvasAlive() const {
@@ -396,9 +415,9 @@ TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** painter, TCanvas& canvas, co
         created->Priority = ThreadPriority;
         return created;
     }
+    // The painter clears `*painter` as it ends; a handler may have destroyed this image meanwhile,
+    // so nothing of it is touched after the run.
     TGIFPainter::RunAndFree(created);
-    if (painter != nullptr)
-        *painter = nullptr;
     return nullptr;
 }
 
@@ -430,19 +449,24 @@ void TGIFImage::PaintRestart() {
         painter->Restart();
 }
 
+// Whether the GUI thread must run synchronised calls until `painter` has ended: a threaded painter
+// whose own call is running (a handler stopping its image) ends only after that call returns.
+bool TGIFImage::MustWaitFor(const TGIFPainter& painter) {
+    return painter.DrawOptions().contains(TGIFDrawOption::goAsync) && !painter.InSynchronizedCall();
+}
+
 void TGIFImage::PaintStop() {
     while (true) {
-        int threaded = 0;
+        int waiting = 0;
         {
             auto lock = painters_.LockList();
             std::vector<TGIFPainter*>& items = painters_.Items();
             for (auto it = items.rbegin(); it != items.rend(); ++it) {
                 (*it)->Stop();
-                if ((*it)->DrawOptions().contains(TGIFDrawOption::goAsync))
-                    ++threaded;
+                waiting += MustWaitFor(**it) ? 1 : 0;
             }
         }
-        if (threaded == 0)
+        if (waiting == 0)
             break;
         // The painters end through synchronised calls that only this thread can run.
         CheckSynchronize(1);
@@ -458,7 +482,7 @@ void TGIFImage::StopDrawPainter() {
             if (drawPainter_ == nullptr)
                 return;
             drawPainter_->Stop();
-            if (!drawPainter_->DrawOptions().contains(TGIFDrawOption::goAsync))
+            if (!MustWaitFor(*drawPainter_))
                 return;
         }
         CheckSynchronize(1);

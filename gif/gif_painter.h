@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -47,8 +48,11 @@ public:
     void SetActiveImage(int index);
 
     TGIFImage* Image() const { return image_; }
-    // Forgets the image (which is going away).
-    void Detach() { image_ = nullptr; }
+    // Forgets the image (which is going away) and the reference it was given.
+    void Detach();
+    // True while one of its synchronised calls runs on the GUI thread: the painter waits for that
+    // call, so whoever that call reaches must not wait for the painter.
+    bool InSynchronizedCall() const { return inSynchronizedCall_; }
     TCanvas* Canvas() const { return canvas_; }
     QRect Rect() const { return rect_; }
     TGIFDrawOptions DrawOptions() const { return options_; }
@@ -89,9 +93,10 @@ private:
     void ReadExtensions(int& loops, int& loopStart, bool& loopSeen);
     void NextDelay();
 
+    void ShowFrame(int& loops, int& loopStart, bool& loopSeen);
     void Fire(const TGIFPainterEvent& event);
-    void DoSynchronize(void (TGIFPainter::*method)());
-    void DoEvent();
+    // Runs `work` on the GUI thread (at once when unthreaded), unless the painter is ending.
+    void DoSynchronize(const std::function<void()>& work);
     bool CanvasAlive() const;
     void DoPaint();
     void DoPaintFrame();
@@ -109,6 +114,7 @@ private:
     std::atomic<int> activeImage_ = -1;
     std::atomic<bool> restart_ = false;
     std::atomic<bool> started_ = false;
+    std::atomic<bool> inSynchronizedCall_ = false;
     TDisposalMethod disposal_ = dmNoDisposal;
     int disposalValue_ = dmNoDisposal;
     TDisposalMethod previousDisposal_ = dmNoDisposal;
@@ -117,7 +123,6 @@ private:
     std::optional<QImage> background_;
     QColor backgroundColor_;
     std::unique_ptr<TEvent> event_;
-    const TGIFPainterEvent* currentEvent_ = nullptr;
     std::exception_ptr kept_;
 
     // The loop's timing state: the delay in units (then milliseconds), the time of the last

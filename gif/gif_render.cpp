@@ -7,6 +7,7 @@
 #include "framework/core/exceptions.h"
 #include "framework/core/muldiv.h"
 #include "framework/graphics/canvas.h"
+#include "framework/graphics/thread.h"
 #include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
@@ -73,7 +74,7 @@ TBitmap NewFrameBitmap(int width, int height) {
 const TBitmap* TGIFSubImage::GetBitmap() {
     std::unique_lock<std::recursive_mutex> lock;
     if (image_ != nullptr)
-        lock = std::unique_lock(image_->RenderLock());
+        lock = LockSynchronized(image_->RenderLock());
     if (bitmap_ || GetEmpty())
         return bitmap_ ? &*bitmap_ : nullptr;
     RenderProgress(image_, TProgressStage::psStarting, 0);
@@ -294,7 +295,7 @@ void TGIFSubImage::Draw(TCanvas& canvas, const QRect& rect, bool doTransparent, 
 void TGIFSubImage::StretchDraw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile) {
     std::unique_lock<std::recursive_mutex> lock;
     if (image_ != nullptr)
-        lock = std::unique_lock(image_->RenderLock());
+        lock = LockSynchronized(image_->RenderLock());
     const bool masked = doTransparent && Transparent && HasMask();
     if (GetBitmap() == nullptr)
         return;

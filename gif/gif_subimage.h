@@ -92,7 +92,8 @@ public:
     void FreePalette();
 
     // Another frame, a bitmap (reduced to a palette unless it has one), a picture or any other
-    // graphic drawn into a bitmap first. An unsupported source raises EConvertError.
+    // graphic copied or drawn into a bitmap first; an icon's mask becomes the frame's transparent
+    // colour. An unsupported source raises EConvertError.
     void Assign(const TPersistent& source) override;
     // Rendering (gif_render.cpp). The frame as an 8-bit bitmap with the frame's palette, rendered
     // on first use; none for an empty frame. The dithered path is taken when the image dithers.

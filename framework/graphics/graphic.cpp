@@ -1,6 +1,7 @@
 #include "framework/graphics/graphic.h"
 
 #include "framework/core/exceptions.h"
+#include "framework/graphics/thread.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -82,8 +83,14 @@ void TGraphic::Changed() {
 
 void TGraphic::Progress(TProgressStage stage, int percentDone, bool redrawNow, const QRect& rect,
                         const std::string& message) {
-    if (OnProgress)
-        OnProgress(*this, stage, percentDone, redrawNow, rect, message);
+    if (!OnProgress)
+        return;
+    // Handlers are GUI code; a framework thread rendering ahead hands its reports over.
+    const auto report = [&] { OnProgress(*this, stage, percentDone, redrawNow, rect, message); };
+    if (IsFrameworkThread())
+        Synchronize(report);
+    else
+        report();
 }
 
 } // namespace qm

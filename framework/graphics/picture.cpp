@@ -3,6 +3,7 @@
 #include "framework/core/exceptions.h"
 #include "framework/core/stream.h"
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/icon.h"
 #include "framework/graphics/jpeg_image.h"
 
 #include <QFileInfo>
@@ -32,13 +33,15 @@ struct TRegistry {
 };
 
 // The framework's own classes are there from the start: bitmaps for .bmp and for images on the
-// clipboard, JPEG for .jpg and .jpeg.
+// clipboard, icons for .ico, JPEG for .jpg and .jpeg.
 TRegistry MakeRegistry() {
     const TGraphicClass bitmap{QStringLiteral("TBitmap"), [] { return std::make_unique<TBitmap>(); }};
+    const TGraphicClass icon{QStringLiteral("TIcon"), [] { return std::make_unique<TIcon>(); }};
     const TGraphicClass jpeg{QStringLiteral("TJPEGImage"), [] { return std::make_unique<TJPEGImage>(); }};
     TRegistry registry;
-    registry.classes = {bitmap, jpeg};
+    registry.classes = {bitmap, icon, jpeg};
     registry.fileFormats = {{QStringLiteral("bmp"), QStringLiteral("Bitmaps"), bitmap},
+                            {QStringLiteral("ico"), QStringLiteral("Icon"), icon},
                             {QStringLiteral("jpg"), QStringLiteral("JPEG Image File"), jpeg},
                             {QStringLiteral("jpeg"), QStringLiteral("JPEG Image File"), jpeg}};
     registry.clipboardFormats = {{QStringLiteral("application/x-qt-image"), bitmap}};

@@ -1,7 +1,7 @@
 #pragma once
 // TPicture: a holder of one graphic of any registered class. It picks the class of a file by its
 // extension, of a form description's picture by its class name and of a clipboard offer by its
-// format, so that picture controls show bitmaps, JPEGs and GIFs without knowing their classes.
+// format, so that picture controls show bitmaps, icons, JPEGs and GIFs without knowing their classes.
 
 #include "framework/graphics/graphic.h"
 
@@ -60,8 +60,8 @@ public:
     std::function<void(TPicture&)> OnChange;
 
     // The registry, which starts with the framework's own classes: TBitmap for .bmp and images
-    // on the clipboard, TJPEGImage for .jpg and .jpeg. Later registrations of an extension or format win over
-    // earlier ones.
+    // on the clipboard, TIcon for .ico, TJPEGImage for .jpg and .jpeg. Later registrations of an extension or
+    // format win over earlier ones.
     static void RegisterFileFormat(const QString& extension, const QString& description,
                                    TGraphicClass graphicClass);
     static void RegisterClipboardFormat(const QString& format, TGraphicClass graphicClass);

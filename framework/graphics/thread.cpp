@@ -12,6 +12,8 @@ namespace {
 // Static initialisation runs on the thread that starts the program.
 const std::thread::id mainThread = std::this_thread::get_id();
 
+thread_local bool frameworkThread = false;
+
 struct TSyncCall {
     std::function<void()> method;
     std::exception_ptr error;
@@ -89,6 +91,21 @@ bool CheckSynchronize(int timeoutMs) {
         queue.changed.notify_all();
     }
     return !pending.empty();
+}
+
+bool IsFrameworkThread() {
+    return frameworkThread;
+}
+
+std::unique_lock<std::recursive_mutex> LockSynchronized(std::recursive_mutex& mutex) {
+    if (!IsMainThread())
+        return std::unique_lock(mutex);
+    std::unique_lock lock(mutex, std::try_to_lock);
+    while (!lock.owns_lock()) {
+        CheckSynchronize(1);
+        lock.try_lock();
+    }
+    return lock;
 }
 
 void TEvent::SetEvent() {
@@ -171,6 +188,7 @@ void TThread::Run() {
         // Resume assigns thread_ under this lock; wait for it before anyone may detach it.
         std::lock_guard lock(mutex_);
     }
+    frameworkThread = true;
     try {
         Execute();
     } catch (...) {

@@ -29,6 +29,12 @@ void Synchronize(const std::function<void()>& method);
 // Runs the calls queued by other threads; waits up to `timeoutMs` for the first one when none is
 // waiting. Only the GUI thread runs them (elsewhere this returns false). True when any call ran.
 bool CheckSynchronize(int timeoutMs = 0);
+// True on a TThread's own thread: whoever waits for such a thread runs its synchronised calls, so
+// it may hand GUI work over with Synchronize.
+bool IsFrameworkThread();
+// Locks `mutex`. On the GUI thread, while another thread holds it, runs the queued synchronised
+// calls: the holder may be waiting for one of them.
+std::unique_lock<std::recursive_mutex> LockSynchronized(std::recursive_mutex& mutex);
 
 // An auto-reset event: each SetEvent lets one wait pass, and the event is non-signalled again.
 class TEvent {

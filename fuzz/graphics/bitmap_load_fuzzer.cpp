@@ -13,8 +13,14 @@
 namespace {
 
 constexpr long long kMaxReducedPixels = 1 << 18;
+// A picture the reader accepts may hold up to a gigabyte; three more bytes a pixel on top of that
+// would only measure the fuzzer's memory limit.
+constexpr long long kMaxConvertedPixels = 1 << 24;
 
 void Exercise(qm::TBitmap& bitmap) {
+    const long long pixels = static_cast<long long>(bitmap.Width()) * bitmap.Height();
+    if (pixels > kMaxConvertedPixels)
+        return;
     {
         qm::TDIBReader reader(bitmap, qm::TPixelFormat::pf24bit);
         unsigned sum = 0;
@@ -22,7 +28,7 @@ void Exercise(qm::TBitmap& bitmap) {
             sum += reader.RowPointer(row)[0];
         static_cast<void>(sum);
     }
-    if (static_cast<long long>(bitmap.Width()) * bitmap.Height() > kMaxReducedPixels)
+    if (pixels > kMaxReducedPixels)
         return;
     const auto reduced = qm::ReduceColors(bitmap, qm::TColorReduction::rmNetscape,
                                           qm::TDitherMode::dmFloydSteinberg, 8, std::nullopt);

@@ -1,8 +1,10 @@
 // Loads arbitrary bytes as a JPEG through the framework's JPEG class, with the first byte choosing
 // the settings (the pane's 236-colour output or full colour, block smoothing, scale), and then as
-// a bitmap. Every failure must be a clean exception; libjpeg's fatal errors must come back as one.
+// a bitmap and as an icon. Every failure must be a clean exception; libjpeg's fatal errors must
+// come back as one.
 #include "framework/core/exceptions.h"
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/icon.h"
 #include "framework/graphics/jpeg_image.h"
 
 #include <QBuffer>
@@ -37,5 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Load(jpeg, data + 1, size - 1);
     qm::TBitmap bitmap;
     Load(bitmap, data + 1, size - 1);
+    qm::TIcon icon;
+    Load(icon, data + 1, size - 1);
     return 0;
 }

@@ -1,6 +1,7 @@
-// The GIF image in the picture system: registration, assignment from bitmaps, other graphics and
-// other GIF images, and the clipboard formats.
+// The GIF image in the picture system: registration, assignment from bitmaps, icons, other graphics
+// and other GIF images, and the clipboard formats.
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/icon.h"
 #include "framework/graphics/jpeg_image.h"
 #include "framework/graphics/picture.h"
 #include "gif/gif_extensions.h"
@@ -158,6 +159,58 @@ TEST_F(GIFBinding, TransparentBitmapGetsBlackAppendedAsItsTransparentEntryUnless
     EXPECT_EQ(opaque.Images().Items(0)->GraphicControlExtension, nullptr);
     EXPECT_FALSE(opaque.IsTransparent());
 }
+
+struct TIconCase {
+    const char* name;
+    int colours; // of the visible pixels
+    bool transparent;
+};
+
+class IconToFrame : public GIFBinding, public ::testing::WithParamInterface<TIconCase> {};
+
+// A 20 x 20 icon whose four corners are transparent: the corners become the appended black entry
+// while there is room for it, and every other pixel keeps its colour.
+TEST_P(IconToFrame, MaskedPixelsBecomeTheTransparentEntryWhenTheMapHasRoom) {
+    QImage pixels(20, 20, QImage::Format_ARGB32);
+    for (int i = 0; i < 400; ++i)
+        pixels.setPixel(i % 20, i / 20, Colour(i % GetParam().colours));
+    for (const QPoint corner : {QPoint(0, 0), QPoint(19, 0), QPoint(0, 19), QPoint(19, 19)})
+        pixels.setPixel(corner, qRgba(90, 90, 90, 0));
+    TIcon icon;
+    QBuffer file;
+    file.setData(test::ICOBytes({pixels}));
+    file.open(QIODevice::ReadOnly);
+    icon.LoadFromStream(file);
+
+    TGIFImage image;
+    image.ColorReduction = TColorReduction::rmNone;
+    image.Assign(icon);
+    ASSERT_EQ(image.Images().Count(), 1);
+    TGIFSubImage& frame = *image.Images().Items(0);
+    ASSERT_EQ(frame.Width(), 20);
+    EXPECT_EQ(frame.GraphicControlExtension != nullptr, GetParam().transparent);
+    const int transparent =
+        frame.GraphicControlExtension ? frame.GraphicControlExtension->GetTransparentColorIndex() : -1;
+    if (GetParam().transparent) {
+        EXPECT_EQ(transparent, frame.ColorMap().Count() - 1);
+        EXPECT_EQ(frame.ColorMap()[transparent], (TGIFColor{0, 0, 0}));
+    }
+    const QImage shown = FramePixels(frame);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool masked = qAlpha(pixels.pixel(x, y)) == 0;
+            EXPECT_EQ(frame.GetPixel(x, y) == transparent, masked && GetParam().transparent) << x << "," << y;
+            if (!masked) {
+                EXPECT_EQ(shown.pixel(x, y), pixels.pixel(x, y)) << x << "," << y;
+            }
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Masks, IconToFrame,
+                         ::testing::Values(TIconCase{"FewColours", 20, true},
+                                           TIconCase{"RoomForOneMore", 255, true},
+                                           TIconCase{"FullMap", 256, false}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(GIFBinding, OtherGraphicsArePassedThroughABitmapAndOtherObjectsAreRefused) {
     TJPEGImage jpeg;

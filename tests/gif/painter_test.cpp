@@ -8,6 +8,7 @@
 #include "tests/gif/animation_builder.h"
 #include "tests/support/sync_pump.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -231,6 +232,47 @@ TEST(ThreadedPainter, StartsRestartsPausesAndStopsWithoutHanging) {
     image->PaintResume();
     ASSERT_TRUE(PumpUntil([&] { return log.frames.size() >= paused + 4; }));
     image.reset(); // stops both painters and waits for them
+}
+
+// A handler runs inside its painter's synchronised call, so the painter cannot end before the
+// handler returns: stopping or destroying the image from there must not wait for it.
+class ThreadedPainterHandler : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ThreadedPainterHandler, StopsOrDestroysItsOwnImageWithoutWaitingForItself) {
+    const bool destroy = GetParam();
+    auto image = MakeAnimation(2, 1, {{.delay = 2}, {.delay = 2}}, 0);
+    QImage target = CanvasImage(2, 1);
+    TCanvas canvas(target);
+    int paints = 0;
+    image->OnPaint = [&](TGIFPainter&) {
+        if (++paints != 2)
+            return;
+        if (destroy)
+            image.reset();
+        else
+            image->PaintStop();
+    };
+    image->Paint(canvas, target.rect(), kThreadedLooping);
+    ASSERT_TRUE(PumpUntil([&] { return !image || image->Painters().Count() == 0; }));
+    PumpFor(50);
+    EXPECT_EQ(paints, 2) << "a stopped painter paints no more";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ThreadedPainterHandler, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "destroys" : "stops"; });
+
+TEST(ThreadedPainter, ReportsRenderingProgressOnTheGuiThread) {
+    auto image = MakeAnimation(2, 1, {{.delay = 2}, {.delay = 2}, {.delay = 2}});
+    std::vector<bool> onGuiThread;
+    image->OnProgress = [&](TGraphic&, TProgressStage, int, bool, const QRect&, const std::string&) {
+        onGuiThread.push_back(IsMainThread());
+    };
+    QImage target = CanvasImage(2, 1);
+    TCanvas canvas(target);
+    image->Paint(canvas, target.rect(), {goAsync, goAnimate});
+    ASSERT_TRUE(PumpUntil([&] { return image->Painters().Count() == 0; }));
+    ASSERT_FALSE(onGuiThread.empty());
+    EXPECT_EQ(std::count(onGuiThread.begin(), onGuiThread.end(), false), 0);
 }
 
 TEST(ThreadedPainter, DrawShowsTheFirstFrameAtOnceAndTheAnimationThroughChanges) {

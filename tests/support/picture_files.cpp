@@ -41,6 +41,28 @@ QByteArray BMPBytes(const QImage& image) {
     return Encoded(image, "bmp", -1, false);
 }
 
+QByteArray ICOBytes(const QList<QImage>& images) {
+    // Qt writes one image per file: its 6-byte header, one 16-byte directory entry whose last four
+    // bytes are the image's offset, then the image. The directories are joined and the offsets
+    // moved past the longer directory.
+    constexpr int kHeader = 6;
+    constexpr int kEntry = 16;
+    QByteArray directory("\0\0\1\0", 4);
+    directory.append(static_cast<char>(images.size() & 0xFF));
+    directory.append(static_cast<char>(images.size() >> 8));
+    QByteArray bodies;
+    for (const QImage& image : images) {
+        const QByteArray one = Encoded(image, "ico", -1, false);
+        QByteArray entry = one.mid(kHeader, kEntry);
+        const auto offset = static_cast<std::uint32_t>(kHeader + kEntry * images.size() + bodies.size());
+        for (int i = 0; i < 4; ++i)
+            entry[12 + i] = static_cast<char>((offset >> (8 * i)) & 0xFF);
+        directory.append(entry);
+        bodies.append(one.mid(kHeader + kEntry));
+    }
+    return directory + bodies;
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();

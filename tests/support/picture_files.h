@@ -1,9 +1,10 @@
 #pragma once
-// Pictures made at test time: a colourful image with far more than 256 colours, its JPEG and BMP
-// encodings (Qt's writers, which are independent of ours), and files holding them.
+// Pictures made at test time: a colourful image with far more than 256 colours, its JPEG, BMP and
+// ICO encodings (Qt's writers, which are independent of ours), and files holding them.
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 namespace qm::test {
@@ -14,6 +15,8 @@ QImage ColourfulImage(int width, int height);
 QByteArray JPEGBytes(const QImage& image, int quality = 90, bool progressive = false);
 // The image as a BMP file of its own depth, by Qt's writer.
 QByteArray BMPBytes(const QImage& image);
+// An .ico file holding the images in order, each as Qt's writer encodes it (32 bits with alpha).
+QByteArray ICOBytes(const QList<QImage>& images);
 // Writes `bytes` to `path`; fails the calling test when it cannot.
 void WriteFile(const QString& path, const QByteArray& bytes);
 // The distinct colours of an image.

@@ -1,7 +1,10 @@
 // The picture system: the class registry, loading by extension, form streaming, the JPEG class over
-// libjpeg with its two settings (the pane's 236 colours and full colour), and bad input.
+// libjpeg with its two settings (the pane's 236 colours and full colour), the icon class, and bad
+// input.
 #include "framework/core/exceptions.h"
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/canvas.h"
+#include "framework/graphics/icon.h"
 #include "framework/graphics/jpeg_image.h"
 #include "framework/graphics/picture.h"
 #include "tests/support/picture_files.h"
@@ -42,6 +45,24 @@ TJPEGImage DecodedJPEG(const QByteArray& bytes, TJPEGPixelFormat format, bool sm
     return jpeg;
 }
 
+TIcon LoadedIcon(const QByteArray& bytes) {
+    TIcon icon;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    icon.LoadFromStream(buffer);
+    return icon;
+}
+
+// A width x 1 icon whose pixels have the given alphas over the colour magenta, which the
+// premultiplied pixels of Qt's reader give back exactly at every alpha of at least a half.
+QImage AlphaRow(const std::vector<int>& alphas) {
+    QImage image(static_cast<int>(alphas.size()), 1, QImage::Format_ARGB32);
+    for (int x = 0; x < image.width(); ++x)
+        image.setPixel(x, 0, qRgba(255, 0, 255, alphas[static_cast<std::size_t>(x)]));
+    return image;
+}
+
 // The SOF0 marker's height and width fields, rewritten.
 QByteArray WithDeclaredSize(QByteArray jpeg, int width, int height) {
     const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
@@ -80,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
     Registry, PictureByExtension,
     ::testing::Values(TExtensionCase{"a.bmp", "TBitmap"}, TExtensionCase{"a.BMP", "TBitmap"},
                       TExtensionCase{"a.jpg", "TJPEGImage"}, TExtensionCase{"a.JpEg", "TJPEGImage"},
+                      TExtensionCase{"a.ico", "TIcon"}, TExtensionCase{"a.ICO", "TIcon"},
                       TExtensionCase{"a.png", nullptr}, TExtensionCase{"/dir/noextension", nullptr}));
 
 class PictureFiles : public ::testing::Test {
@@ -143,6 +165,94 @@ TEST_F(PictureFiles, AssignCopiesTheGraphicThroughItsClass) {
     copy.Assign(TPicture());
     EXPECT_TRUE(copy.Empty());
 }
+
+TEST_F(PictureFiles, AnIconFileInCapitalsLoadsAsAnIconOfItsLargestImageAndStreamsByClassName) {
+    const QImage largest = ColourfulImage(48, 40).convertToFormat(QImage::Format_ARGB32);
+    TPicture picture;
+    picture.LoadFromFile(
+        Write("APP.ICO", test::ICOBytes({ColourfulImage(16, 16), largest, ColourfulImage(32, 32)})));
+    ASSERT_NE(picture.Graphic(), nullptr);
+    ASSERT_STREQ(picture.Graphic()->ClassName(), "TIcon");
+    EXPECT_EQ(dynamic_cast<TIcon&>(*picture.Graphic()).Image(), largest);
+    EXPECT_TRUE(TPicture::FileFormatDescriptions().contains("Icon (*.ico)"));
+
+    QBuffer stream;
+    stream.open(QIODevice::ReadWrite);
+    picture.WriteData(stream);
+    EXPECT_EQ(stream.data().left(6), QByteArray("\x05TIcon"));
+    stream.seek(0);
+    TPicture back;
+    back.ReadData(stream);
+    ASSERT_NE(back.Graphic(), nullptr);
+    EXPECT_EQ(dynamic_cast<TIcon&>(*back.Graphic()).Image(), largest);
+}
+
+TEST(Icon, PixelsBelowHalfAlphaAreMaskedAndDrawingLeavesThemAsTheyWere) {
+    const TIcon icon = LoadedIcon(test::ICOBytes({AlphaRow({0, 127, 128, 255})}));
+    const TBitmap mask = icon.MaskBitmap();
+    ASSERT_EQ(mask.PixelFormat(), TPixelFormat::pf1bit);
+    EXPECT_EQ(mask.ScanLine(0)[0] >> 4, 0b1100);
+
+    QImage target(8, 2, CanvasImageFormat);
+    target.fill(Qt::green);
+    TCanvas canvas(target);
+    TIcon(icon).Draw(canvas, QRect(0, 0, 8, 2)); // stretched twice as wide and high
+    for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(target.pixel(x, 1), x < 4 ? qRgb(0, 255, 0) : qRgb(255, 0, 255)) << x;
+}
+
+TEST(Icon, SavesWhatItLoadedCopiesToIconsAndBitmapsAndKeepsItsSize) {
+    TIcon icon = LoadedIcon(test::ICOBytes({AlphaRow({0, 90, 200, 255})}));
+    QBuffer saved;
+    saved.open(QIODevice::WriteOnly);
+    icon.SaveToStream(saved);
+    EXPECT_EQ(LoadedIcon(saved.data()).Image(), icon.Image());
+
+    TIcon copy;
+    copy.Assign(icon);
+    EXPECT_EQ(copy.Image(), icon.Image());
+    TBitmap bitmap;
+    bitmap.Assign(icon);
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf32bit);
+    EXPECT_EQ(bitmap.Image(), icon.Image());
+    EXPECT_THROW(copy.Assign(bitmap), EConvertError);
+    EXPECT_EQ(ErrorOf([&] { icon.SetWidth(8); }), "Cannot change the size of an icon");
+}
+
+struct TBadIcon {
+    const char* name;
+    std::function<QByteArray(const QByteArray&)> damage;
+};
+
+class BadIcon : public ::testing::TestWithParam<TBadIcon> {};
+
+TEST_P(BadIcon, IsNotValidAndTheIconKeepsWhatItHad) {
+    const QByteArray good = test::ICOBytes({ColourfulImage(24, 20)});
+    TIcon icon = LoadedIcon(good);
+    QBuffer buffer;
+    buffer.setData(GetParam().damage(good));
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_EQ(ErrorOf([&] { icon.LoadFromStream(buffer); }), "Icon image is not valid");
+    EXPECT_EQ(icon.GetWidth(), 24);
+}
+
+// The directory entry: width, height, colours, reserved, planes, bits, byte count, offset.
+QByteArray WithEntryField(QByteArray ico, int at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        ico[6 + at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return ico;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, BadIcon,
+    ::testing::Values(
+        TBadIcon{"Empty", [](const QByteArray&) { return QByteArray(); }},
+        TBadIcon{"ABitmap", [](const QByteArray&) { return test::BMPBytes(ColourfulImage(4, 4)); }},
+        TBadIcon{"NoImages", [](const QByteArray& i) { return i.left(4) + QByteArray(2, '\0'); }},
+        TBadIcon{"DirectoryOnly", [](const QByteArray& i) { return i.left(22); }},
+        TBadIcon{"HalfTheImage", [](const QByteArray& i) { return i.left(22 + (i.size() - 22) / 2); }},
+        TBadIcon{"OffsetPastTheEnd", [](const QByteArray& i) { return WithEntryField(i, 12, 0x7FFFFFF0); }}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(JPEGImage, PaneSettingsGiveAtMost236ColoursWhileTheDefaultsKeepFullColour) {
     const QImage original = ColourfulImage(160, 120);
