@@ -87,8 +87,8 @@ GifBytes& GifBytes::colorTable(int count) {
     return *this;
 }
 
-GifBytes& GifBytes::descriptor(int left, int top, int width, int height, int packed) {
-    return raw({0x2C}).u16(left).u16(top).u16(width).u16(height).raw({packed});
+GifBytes& GifBytes::descriptor(int left, int top, int width, int height, int packed, int separator) {
+    return raw({separator}).u16(left).u16(top).u16(width).u16(height).raw({packed});
 }
 
 GifBytes& GifBytes::gce(int packed, int delay, int transparentIndex) {

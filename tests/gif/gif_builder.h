@@ -32,8 +32,8 @@ public:
     GifBytes& header(int width, int height, int colors = 0, const std::string& version = "89a");
     // `count` entries of a grey ramp.
     GifBytes& colorTable(int count);
-    // Image descriptor; `packed` as in the file.
-    GifBytes& descriptor(int left, int top, int width, int height, int packed = 0);
+    // Image descriptor; `packed` as in the file, `separator` the byte standing before it.
+    GifBytes& descriptor(int left, int top, int width, int height, int packed = 0, int separator = 0x2C);
     GifBytes& gce(int packed, int delay, int transparentIndex);
     // A complete frame: descriptor (with `packed`) and plain LZW data of `pixels`.
     GifBytes& frame(int width, int height, const std::vector<std::uint8_t>& pixels, int minCodeSize = 2,

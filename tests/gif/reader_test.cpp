@@ -82,12 +82,7 @@ TEST(ReaderBlocks, StrayByteAmongExtensionsWarns) {
     auto loaded = LoadGif(GifBytes()
                               .header(1, 1, 4)
                               .gce(0, 5, 0)
-                              .raw({0x07})
-                              .u16(0)
-                              .u16(0)
-                              .u16(1)
-                              .u16(1)
-                              .raw({0})
+                              .descriptor(0, 0, 1, 1, 0, 0x07)
                               .raw(test::PlainLZW({2}, 2))
                               .data());
     EXPECT_EQ(loaded->warnings.messages, Messages{"Invalid extension introducer"});

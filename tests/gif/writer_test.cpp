@@ -64,12 +64,7 @@ TEST(WriterBytes, TheImageSeparatorIsWrittenWhateverByteStoodInItsPlace) {
     const QByteArray odd = test::GifBytes()
                                .header(1, 1, 2)
                                .gce(0, 5, 0)
-                               .raw({0x07})
-                               .u16(0)
-                               .u16(0)
-                               .u16(1)
-                               .u16(1)
-                               .raw({0})
+                               .descriptor(0, 0, 1, 1, 0, 0x07)
                                .raw(test::PlainLZW({1}, 2))
                                .trailer()
                                .data();
