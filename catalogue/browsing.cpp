@@ -9,6 +9,7 @@
 #include "framework/controls/dbmemo.h"
 #include "framework/controls/statusbar.h"
 #include "framework/data/unicode_text.h"
+#include "pictures/picture_pane.h"
 #include "ui_Unit1.h"
 
 #include <QApplication>
@@ -229,12 +230,7 @@ void TBrowsing::EnablePicturePane() {
     for (QWidget* control : std::initializer_list<QWidget*>{ui_.Image1, ui_.CheckBoxDisable,
                                                             ui_.ButtonAddPicture, ui_.ButtonRemove})
         control->setEnabled(true);
-    const bool disabled = ui_.CheckBoxDisable->isChecked();
-    const bool autosize = ui_.CheckBoxAutosize->isChecked();
-    ui_.CheckBoxAutosize->setEnabled(!disabled);
-    ui_.CheckBoxStretch->setEnabled(!disabled && !autosize);
-    ui_.CheckBoxCenter->setEnabled(!disabled && !autosize);
-    ui_.PanelHidepicture->setVisible(disabled);
+    TPicturePane::ApplyDisplayBoxRule(ui_);
     ui_.PanelDescriptionHide->hide();
     ui_.DBMemoDescription->show();
     ui_.DBMemoDescription->setEnabled(true);

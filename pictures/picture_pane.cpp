@@ -180,14 +180,18 @@ void TPicturePane::CheckBoxAutosizeClick() {
     ui_.CheckBoxCenter->setEnabled(!autosize);
 }
 
+void TPicturePane::ApplyDisplayBoxRule(Ui::TForm1& ui) {
+    const bool disabled = ui.CheckBoxDisable->isChecked();
+    const bool autosize = ui.CheckBoxAutosize->isChecked();
+    ui.CheckBoxAutosize->setEnabled(!disabled);
+    ui.CheckBoxStretch->setEnabled(!disabled && !autosize);
+    ui.CheckBoxCenter->setEnabled(!disabled && !autosize);
+    ui.PanelHidepicture->setVisible(disabled);
+}
+
 void TPicturePane::CheckBoxDisableClick() {
-    const bool disabled = ui_.CheckBoxDisable->isChecked();
-    const bool autosize = ui_.CheckBoxAutosize->isChecked();
-    ui_.CheckBoxAutosize->setEnabled(!disabled);
-    ui_.CheckBoxStretch->setEnabled(!disabled && !autosize);
-    ui_.CheckBoxCenter->setEnabled(!disabled && !autosize);
-    ui_.PanelHidepicture->setVisible(disabled);
-    if (!disabled)
+    ApplyDisplayBoxRule(ui_);
+    if (!ui_.CheckBoxDisable->isChecked())
         ShowCurrentPicture();
 }
 

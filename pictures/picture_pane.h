@@ -49,6 +49,9 @@ public:
 
     // The message of status panel 1 for a file that does not exist.
     static QString MissingMessage(const QString& path);
+    // Enables the display boxes as Disable and Autosize allow, and hides the picture while
+    // Disable is checked.
+    static void ApplyDisplayBoxRule(Ui::TForm1& ui);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
