@@ -3,13 +3,33 @@
 #include "framework/controls/application.h"
 #include "framework/controls/confirmation.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <algorithm>
 
 namespace qm {
 
+TGridTitles::TGridTitles(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+    setSectionsClickable(true);
+    setHighlightSections(false);
+}
+
+QString TGridTitles::ShownTitle(int logicalIndex) const {
+    const QString title = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    const int room = sectionSize(logicalIndex) - margins;
+    // The font metrics give back the whole text when there is no room at all.
+    return room > 0 ? fontMetrics().elidedText(title, Qt::ElideRight, room) : QString();
+}
+
+void TGridTitles::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    option->text = ShownTitle(logicalIndex);
+}
+
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), model_(new TDataSetModel(this)) {
+    setHorizontalHeader(new TGridTitles(this));
     setModel(model_);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TDBGrid::TitleClick);
     connect(this, &QAbstractItemView::clicked, this,
@@ -23,9 +43,6 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), model_(new TDataSetModel
     const int rowHeight = fontMetrics().height() + 4;
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
-    // Titles wider than their column are elided; a bold title would be measured in the plain font.
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setTextElideMode(Qt::ElideRight);
 }
 
 void TDBGrid::SetDataSet(TQuery* dataSet) {

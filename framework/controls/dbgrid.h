@@ -8,6 +8,7 @@
 #include "framework/controls/dataset_model.h"
 
 #include <QFlags>
+#include <QHeaderView>
 #include <QTableView>
 
 namespace qm {
@@ -18,6 +19,19 @@ enum TDBGridOption {
     dgMultiSelect = 0x4,
 };
 Q_DECLARE_FLAGS(TDBGridOptions, TDBGridOption)
+
+// The column titles of a grid: a title wider than its column is shortened with an ellipsis rather
+// than cut off at both ends, which is all the platform style does with it.
+class TGridTitles : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit TGridTitles(QWidget* parent);
+    // The title as the section shows it at its present width.
+    QString ShownTitle(int logicalIndex) const;
+
+protected:
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
+};
 
 class TDBGrid : public QTableView {
     Q_OBJECT

@@ -185,6 +185,26 @@ TEST_F(GridTest, RowsAreAsHighAsTheTextAndAFewPixels) {
 }
 
 // The real question box: OK and Cancel, the question as its text, Cancel keeps the row.
+TEST_F(GridTest, ATitleWiderThanItsColumnIsShortenedToFitNotCut) {
+    auto* titles = qobject_cast<TGridTitles*>(grid.horizontalHeader());
+    ASSERT_NE(titles, nullptr);
+    titles->setMinimumSectionSize(1);
+    const int column = grid.model()->columnCount() - 1;
+    const QString full = grid.model()->headerData(column, Qt::Horizontal).toString();
+    const int fullWidth = titles->fontMetrics().horizontalAdvance(full);
+    for (const int width : {fullWidth + 20, fullWidth / 2, 1}) {
+        grid.setColumnWidth(column, width);
+        const QString shown = titles->ShownTitle(column);
+        if (width > fullWidth) {
+            EXPECT_EQ(shown, full);
+            continue;
+        }
+        EXPECT_TRUE(shown.isEmpty() || shown.endsWith(QChar(0x2026))) << shown.toStdString();
+        EXPECT_LE(titles->fontMetrics().horizontalAdvance(shown), width) << shown.toStdString();
+    }
+    EXPECT_TRUE(titles->sectionsClickable()) << "titles still sort";
+}
+
 TEST_F(GridTest, DefaultConfirmationIsAMessageBoxWithOkAndCancel) {
     QString seenText;
     bool hadBothButtons = false;
