@@ -44,7 +44,7 @@ TInfo::TInfo(QWidget* parent)
     PrepareFormResources();
     ui_->setupUi(this);
     // A fixed dialog: a caption with its close box and nothing to resize, minimise or maximise.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     // The dialog face takes the desktop's menu colour.
