@@ -3,13 +3,13 @@
 // the primary key and for the five orders of a title click. Prints ours/SQLite median ratios and
 // how much the process grew for the open.
 #include "bench/catalogue/million_catalogue.h"
+#include "bench/support/median_reporter.h"
 #include "framework/data/query.h"
 
 #include <QFile>
 #include <array>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <sqlite3.h>
 #include <string>
 
@@ -106,40 +106,19 @@ void Orders(benchmark::internal::Benchmark* bench) {
 BENCHMARK(BM_Ours)->Apply(Orders)->Iterations(1);
 BENCHMARK(BM_SQLite)->Apply(Orders)->Iterations(1);
 
-// Keeps each median so that ours can be set against SQLite's after the run.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median")
-                medians_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-    }
-    void PrintRatios() const {
-        std::printf("\n%-12s %12s %12s %8s\n", "order", "ours ms", "sqlite ms", "ratio");
-        for (size_t i = 0; i < kOrders.size(); ++i) {
-            const auto ours = medians_.find("BM_Ours/" + std::to_string(i));
-            const auto peer = medians_.find("BM_SQLite/" + std::to_string(i));
-            if (ours != medians_.end() && peer != medians_.end())
-                std::printf("%-12s %12.1f %12.1f %8.2f\n", kOrders[i].label, ours->second, peer->second,
-                            ours->second / peer->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> medians_;
-};
+void PrintRatios(const TMedianReporter& reporter) {
+    std::printf("\n%-34s %10s %10s %7s\n", "order", "ours ms", "sqlite ms", "ratio");
+    for (size_t i = 0; i < kOrders.size(); ++i)
+        reporter.PrintRatio(kOrders[i].label, "BM_Ours/" + std::to_string(i),
+                            "BM_SQLite/" + std::to_string(i));
+}
 
 } // namespace
 
 } // namespace qm::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     qm::bench::Catalogue(); // made before any timing
-    qm::bench::TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    qm::bench::TMedianReporter reporter;
+    return qm::bench::RunWithRatios(argc, argv, reporter, [&] { qm::bench::PrintRatios(reporter); });
 }

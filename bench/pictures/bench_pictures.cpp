@@ -3,6 +3,7 @@
 // beside Qt's QImageReader, and moving through 100 catalogue rows that each name a 1-megapixel
 // JPEG. Prints ours/peer median ratios after the run.
 #include "app/tform1.h"
+#include "bench/support/median_reporter.h"
 #include "framework/graphics/jpeg_image.h"
 #include "framework/graphics/picture.h"
 #include "pictures/picture_files.h"
@@ -16,7 +17,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <sqlite3.h>
 #include <string>
 
@@ -150,32 +150,13 @@ BENCHMARK(BM_MoveThrough100JPEGRows)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median")
-                medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    void PrintRatios() const {
-        std::printf("\n%-34s %10s %10s %7s\n", "workload", "ours ms", "peer ms", "ratio");
-        Print("pane 236 colours vs djpeg", "BM_PaneJPEG236", "BM_Djpeg236");
-        Print("viewer full colour vs QImageReader", "BM_ViewerJPEG", "BM_QImageReader");
-        const auto moves = medians_.find("BM_MoveThrough100JPEGRows");
-        if (moves != medians_.end())
-            std::printf("%-34s %10.2f ms per move\n", "100 rows of 1-megapixel JPEGs", moves->second / 100);
-    }
-
-private:
-    void Print(const char* label, const std::string& ours, const std::string& peer) const {
-        const auto a = medians_.find(ours);
-        const auto b = medians_.find(peer);
-        if (a != medians_.end() && b != medians_.end())
-            std::printf("%-34s %10.1f %10.1f %7.2f\n", label, a->second, b->second, a->second / b->second);
-    }
-    std::map<std::string, double> medians_;
-};
+void PrintRatios(const TMedianReporter& reporter) {
+    std::printf("\n%-34s %10s %10s %7s\n", "workload", "ours ms", "peer ms", "ratio");
+    reporter.PrintRatio("pane 236 colours vs djpeg", "BM_PaneJPEG236", "BM_Djpeg236");
+    reporter.PrintRatio("viewer full colour vs QImageReader", "BM_ViewerJPEG", "BM_QImageReader");
+    if (const auto moves = reporter.Median("BM_MoveThrough100JPEGRows"))
+        std::printf("%-34s %10.2f ms per move\n", "100 rows of 1-megapixel JPEGs", *moves / 100);
+}
 
 } // namespace
 
@@ -185,11 +166,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     qm::bench::TwelveMegapixels(); // made before any timing
-    qm::bench::TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    qm::bench::TMedianReporter reporter;
+    return qm::bench::RunWithRatios(argc, argv, reporter, [&] { qm::bench::PrintRatios(reporter); });
 }
