@@ -4,6 +4,7 @@
 // corpus's folders); files that either program cannot write are left out of both sides.
 
 #include "gif/gif_image.h"
+#include "tests/support/gif_corpus.h"
 #include "tests/support/gif_peers.h"
 
 #include <QBuffer>
@@ -70,7 +71,7 @@ bool IsAnimation(const QString& path) {
 // The corpus's animations by kind (the folder under the corpus they lie in).
 std::map<std::string, std::vector<QString>> AnimationsByKind() {
     std::map<std::string, std::vector<QString>> kinds;
-    const QDir corpus(QStringLiteral(QM_GIF_CORPUS_DIR));
+    const QDir corpus(test::GifCorpusDir());
     QDirIterator files(corpus.path(), {"*.gif"}, QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString path = files.next();
@@ -163,7 +164,7 @@ void BM_OptimizeCorpus(benchmark::State& state, std::vector<QString> paths) {
 }
 
 [[maybe_unused]] const bool kRegistered = [] {
-    if (!QFileInfo::exists(QStringLiteral(QM_GIF_CORPUS_DIR)))
+    if (!QFileInfo::exists(test::GifCorpusDir()))
         return false;
     for (auto& [kind, paths] : AnimationsByKind())
         benchmark::RegisterBenchmark(("OptimizeCorpus/" + kind).c_str(), BM_OptimizeCorpus, paths)

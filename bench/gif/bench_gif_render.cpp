@@ -7,7 +7,7 @@
 #include "gif/gif_painter.h"
 #include "gif/gif_playback.h"
 #include "tests/gif/animation_builder.h"
-#include "tests/gif/gif_corpus.h"
+#include "tests/support/gif_corpus.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // corpus played once (transparent canvas, no waiting) must show, frame by frame, what ImageMagick's
 // -coalesce makes of it, wherever both show an opaque pixel.
 #include "gif/gif_playback.h"
-#include "tests/gif/gif_corpus.h"
+#include "tests/support/gif_corpus.h"
 #include "tests/support/tool_run.h"
 
 #include <QFileInfo>

@@ -6,6 +6,7 @@
 #include "gif/gif_image.h"
 #include "tests/gif/gif_test_util.h"
 #include "tests/gif/gif_timeline.h"
+#include "tests/support/gif_corpus.h"
 #include "tests/support/gif_frames.h"
 #include "tests/support/gif_peers.h"
 #include "tests/support/tool_run.h"
@@ -181,7 +182,7 @@ std::unique_ptr<test::LoadedGif> Load(const QString& path) {
 }
 
 TEST(OptimizeCorpus, NoAnimationShowsAnythingDifferentAndGiflibReadsEveryResult) {
-    const QString corpus = QStringLiteral(QM_GIF_CORPUS_DIR);
+    const QString corpus = test::GifCorpusDir();
     if (!QFileInfo::exists(corpus))
         GTEST_SKIP() << "no corpus at " << corpus.toStdString();
     QTemporaryDir dir;

@@ -1,4 +1,4 @@
-#include "tests/gif/gif_corpus.h"
+#include "tests/support/gif_corpus.h"
 
 #include "gif/gif_image.h"
 
