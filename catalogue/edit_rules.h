@@ -41,7 +41,7 @@ public:
     void ADOQueryType2BeforePost(TQuery& query) { UseKeyCriteria(query); }
     void ADOQueryType2BeforeDelete(TQuery& query) { UseKeyCriteria(query); }
 
-    // After insert, post and delete: status panel 0 := the row count of the query the handler's
+    // After insert, post and delete: status panel 0 is set to the row count of the query the handler's
     // grid shows. A new row counts once it is posted, so the count is right again after the post.
     void ADOQuerySoftwareAfterInsert(TQuery&) { ShowRowCountOf(data_.ADOQuerySoftware); }
     void ADOQuerySoftwareAfterPost(TQuery&) { ShowRowCountOf(data_.ADOQuerySoftware); }

@@ -9,6 +9,8 @@
 
 namespace qm {
 
+// The property setters keep the lower-case `set` that the form compiler calls for a property a form
+// description sets; everything else follows the framework's names.
 class TImage : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Stretch READ Stretch WRITE setStretch)

@@ -126,7 +126,7 @@ TEST_F(PicturePane, JPEGPathsDecodeWithThePaneSettingsWhereverJpgAppears) {
     // the panel names the row's file.
     test::TMessageBoxRecorder boxes;
     software().Next();
-    QTest::qWait(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.Texts().isEmpty(); }));
     EXPECT_EQ(boxes.Texts().value(0).left(12), "JPEG error #");
     EXPECT_TRUE(ui().Image1->Picture().Empty());
     EXPECT_EQ(Panel1(), bitmapInJpgFolder);

@@ -66,7 +66,7 @@ TEST(Thread, StartsSuspendedAndFreesItselfAfterItsTerminationHandler) {
     });
     thread->FreeOnTerminate = true;
     thread->OnTerminate = [&] { terminatedOnMain = IsMainThread(); };
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(thread->Suspended());
     EXPECT_EQ(runs, 0);
     thread->Start();
     EXPECT_TRUE(PumpUntil([&] { return terminatedOnMain; }));
