@@ -84,12 +84,16 @@ bool Current(TSQLiteConnection& connection) {
 
 } // namespace
 
-// Filled before the indexes are made: one sort of the keys instead of a million insertions.
-void CreateSoftwareKeys(TSQLiteConnection& connection) {
+void DropSoftwareKeys(TSQLiteConnection& connection) {
     for (const TSchemaObject& object : KeySchema())
         if (object.sql.startsWith(QLatin1String("CREATE TRIGGER")))
             connection.Execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(object.name));
     connection.Execute(QStringLiteral("DROP TABLE IF EXISTS SOFTWARE_KEYS"));
+}
+
+// Filled before the indexes are made: one sort of the keys instead of a million insertions.
+void CreateSoftwareKeys(TSQLiteConnection& connection) {
+    DropSoftwareKeys(connection);
     for (const TSchemaObject& object : KeySchema()) {
         connection.Execute(object.sql);
         if (object.name == QLatin1String("SOFTWARE_KEYS"))

@@ -20,6 +20,10 @@ class TSQLiteConnection;
 // SOFTWARE, inside the caller's transaction.
 void CreateSoftwareKeys(TSQLiteConnection& connection);
 
+// Drops the table, its indexes and triggers inside the caller's transaction, for filling SOFTWARE
+// in bulk without a trigger run per row; CreateSoftwareKeys in the same transaction makes them again.
+void DropSoftwareKeys(TSQLiteConnection& connection);
+
 // Creates the table, its indexes and triggers, and fills it from SOFTWARE, when the catalogue lacks
 // any of them or they differ from what this program makes (an older catalogue); then computes the
 // keys left stale. One transaction: on failure nothing changes and EDatabaseError is raised.

@@ -1,6 +1,10 @@
-// Moving tables in and out of catalogues beside the tools people use for the same job:
-// - the largest table of nwind.mdb (Order Details) read through our Jet layer into an SQLite file,
-//   beside mdb-export writing the same table as CSV;
+// Moving tables in and out of catalogues beside the tools people use for the same job, every side
+// a process of its own, started, run to its end and waited for:
+// - the largest table of nwind.mdb (Order Details) read through our Jet layer into an SQLite file
+//   by a process like the program's reading child (this benchmark started again with
+//   kReadJetTable), beside mdb-export writing the same table as CSV;
+// - a whole Jet catalogue converted by `quillmere import-jet` (the command, its reading child, the
+//   new catalogue's schema, syncing and renaming it), beside mdb-export writing its four tables;
 // - 100,000 software rows imported from CSV by `quillmere import`, beside the sqlite3 shell's
 //   .import of the same file into the same schema.
 // Each iteration runs ours and the peer on the same input; the counters give both times and
@@ -22,11 +26,23 @@ namespace qm::bench {
 namespace {
 
 constexpr int kSoftwareRows = 100000;
+// Makes this program read a Jet table into an SQLite file instead of running benchmarks.
+constexpr char kReadJetTable[] = "--read-jet-table";
 
 double SecondsOf(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Our programs run with a runtime folder of their own, so that a Quillmere running on the machine
+// does not stop them.
+QProcessEnvironment OwnRuntime(const QTemporaryDir& dir) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QDir().mkpath(dir.filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
 }
 
 void RunOrFail(benchmark::State& state, QProcess& process) {
@@ -45,7 +61,19 @@ void Report(benchmark::State& state, double ours, double peer) {
     state.counters["ours/peer"] = ours / peer;
 }
 
-// Our side of the Jet workload: every row of a Jet table into a new SQLite table.
+double RunProcess(benchmark::State& state, const QString& program, const QStringList& arguments,
+                  const std::function<void(QProcess&)>& setUp = {}) {
+    return SecondsOf([&] {
+        QProcess process;
+        if (setUp)
+            setUp(process);
+        process.start(program, arguments);
+        RunOrFail(state, process);
+    });
+}
+
+// What the reading child of import-jet does with a table, for any table: every row through our
+// Jet layer into a new SQLite file, journal and syncing off, one transaction.
 void ReadJetTableIntoSqlite(const QString& jetFile, const QString& table, const QString& target) {
     QFile::remove(target);
     const TJetDatabase database(jetFile);
@@ -71,20 +99,45 @@ void ReadJetTableIntoSqlite(const QString& jetFile, const QString& table, const 
     });
 }
 
+// Ours: this program started again to read the table in a process of its own. The reading alone,
+// inside this process, is given too (layer_ms), to show what the process around it costs.
 void BM_JetTableBesideMdbExport(benchmark::State& state) {
     const QString jetFile = QStringLiteral(QM_JET_SAMPLES "/nwind.mdb");
     const QString table = QStringLiteral("Order Details");
     QTemporaryDir dir;
+    const QString self = QCoreApplication::applicationFilePath();
+    double ours = 0;
+    double peer = 0;
+    double layer = 0;
+    for (auto _ : state) {
+        ours += RunProcess(state, self, {kReadJetTable, jetFile, table, dir.filePath("ours.db")});
+        peer += RunProcess(state, QStringLiteral("mdb-export"), {jetFile, table}, [&](QProcess& process) {
+            process.setStandardOutputFile(dir.filePath("peer.csv"));
+        });
+        layer += SecondsOf([&] { ReadJetTableIntoSqlite(jetFile, table, dir.filePath("layer.db")); });
+    }
+    Report(state, ours, peer);
+    state.counters["layer_ms"] = benchmark::Counter(layer * 1000.0, benchmark::Counter::kAvgIterations);
+}
+
+// The program's own path for a Jet catalogue, beside mdb-export writing each of its tables.
+void BM_ImportJetBesideMdbExport(benchmark::State& state) {
+    const QString jetFile = QStringLiteral(QM_JET_SAMPLES "/catalogue-small.mdb");
+    QTemporaryDir dir;
+    const QProcessEnvironment environment = OwnRuntime(dir);
     double ours = 0;
     double peer = 0;
     for (auto _ : state) {
-        ours += SecondsOf([&] { ReadJetTableIntoSqlite(jetFile, table, dir.filePath("ours.db")); });
-        peer += SecondsOf([&] {
-            QProcess process;
-            process.setStandardOutputFile(dir.filePath("peer.csv"));
-            process.start(QStringLiteral("mdb-export"), {jetFile, table});
-            RunOrFail(state, process);
-        });
+        QFile::remove(dir.filePath(QStringLiteral("swdb.mdb")));
+        ours += RunProcess(state, QStringLiteral(QM_QUILLMERE_EXE), {"import-jet", jetFile},
+                           [&](QProcess& process) {
+                               process.setWorkingDirectory(dir.path());
+                               process.setProcessEnvironment(environment);
+                           });
+        for (const char* table : {"CD", "Category", "Type", "SOFTWARE"})
+            peer += RunProcess(state, QStringLiteral("mdb-export"), {jetFile, table}, [&](QProcess& process) {
+                process.setStandardOutputFile(dir.filePath(QStringLiteral("%1.csv").arg(table)));
+            });
     }
     Report(state, ours, peer);
 }
@@ -130,18 +183,18 @@ void BM_CsvImportBesideSqliteShell(benchmark::State& state) {
         while (select.Step())
             schema += select.Column(0).toString().toUtf8() + ";\n";
     }
+    const QProcessEnvironment environment = OwnRuntime(dir);
     double ours = 0;
     double peer = 0;
     for (auto _ : state) {
         QDir(dir.filePath("ours")).removeRecursively();
         QDir().mkpath(dir.filePath("ours"));
         QFile::remove(dir.filePath("peer.db"));
-        ours += SecondsOf([&] {
-            QProcess process;
-            process.setWorkingDirectory(dir.filePath("ours"));
-            process.start(QStringLiteral(QM_QUILLMERE_EXE), {"import", folder});
-            RunOrFail(state, process);
-        });
+        ours +=
+            RunProcess(state, QStringLiteral(QM_QUILLMERE_EXE), {"import", folder}, [&](QProcess& process) {
+                process.setWorkingDirectory(dir.filePath("ours"));
+                process.setProcessEnvironment(environment);
+            });
         peer += SecondsOf([&] {
             QProcess process;
             process.start(QStringLiteral("sqlite3"), {dir.filePath("peer.db")});
@@ -155,6 +208,7 @@ void BM_CsvImportBesideSqliteShell(benchmark::State& state) {
 }
 
 BENCHMARK(BM_JetTableBesideMdbExport)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ImportJetBesideMdbExport)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CsvImportBesideSqliteShell)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
@@ -163,6 +217,11 @@ BENCHMARK(BM_CsvImportBesideSqliteShell)->Unit(benchmark::kMillisecond)->UseReal
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], qm::bench::kReadJetTable) == 0) {
+        qm::bench::ReadJetTableIntoSqlite(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                          QString::fromLocal8Bit(argv[4]));
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,3 +1,4 @@
+#include "catalogue/software_keys.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "catalogue/transfer/csv.h"
 #include "framework/core/exceptions.h"
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <charconv>
 #include <map>
 
 namespace qm {
@@ -63,15 +65,17 @@ private:
 };
 
 // For each column of the table, its field in the CSV records.
-std::vector<size_t> CsvColumns(const TCsvRecord& header, const TCatalogueTable& table, const QString& file) {
+std::vector<size_t> CsvColumns(const TCsvReader& header, const TCatalogueTable& table, const QString& file) {
     std::vector<int> fieldOf(table.columns.size(), -1);
-    for (size_t f = 0; f < header.fields.size(); ++f) {
-        const int column = FindColumn(table, header.fields[f].text);
+    for (size_t f = 0; f < header.Fields().size(); ++f) {
+        const std::string_view utf8 = header.Fields()[f].utf8;
+        const QString name = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        const int column = FindColumn(table, name);
         if (column < 0)
-            Fail(file, header.line,
-                 QStringLiteral("the table %1 has no column '%2'").arg(table.name, header.fields[f].text));
+            Fail(file, header.Line(),
+                 QStringLiteral("the table %1 has no column '%2'").arg(table.name, name));
         if (fieldOf[static_cast<size_t>(column)] >= 0)
-            Fail(file, header.line,
+            Fail(file, header.Line(),
                  QStringLiteral("the column %1 appears twice")
                      .arg(table.columns[static_cast<size_t>(column)].name));
         fieldOf[static_cast<size_t>(column)] = static_cast<int>(f);
@@ -79,40 +83,45 @@ std::vector<size_t> CsvColumns(const TCsvRecord& header, const TCatalogueTable& 
     std::vector<size_t> fields;
     for (size_t c = 0; c < table.columns.size(); ++c) {
         if (fieldOf[c] < 0)
-            Fail(file, header.line, QStringLiteral("the column %1 is missing").arg(table.columns[c].name));
+            Fail(file, header.Line(), QStringLiteral("the column %1 is missing").arg(table.columns[c].name));
         fields.push_back(static_cast<size_t>(fieldOf[c]));
     }
     return fields;
 }
 
-QVariant CsvValue(const TCsvField& field, const TCatalogueColumn& column) {
-    if (!field.quoted && field.text.isEmpty())
-        return {};
-    if (column.kind == TColumnKind::ckText)
-        return field.text;
-    bool number = false;
-    const qlonglong value = field.text.toLongLong(&number);
-    return number ? QVariant(value) : QVariant(field.text);
+// A whole number written plainly, as export writes them, read without leaving the bytes.
+std::optional<qint64> PlainWholeNumber(std::string_view text) {
+    qint64 value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
-qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, const QString& file) {
-    const std::vector<TCsvRecord> records = ReadCsv(ReadWhole(file), file);
-    if (records.empty())
-        Fail(file, 1, QStringLiteral("the file is empty; it needs at least the header row"));
-    const std::vector<size_t> fields = CsvColumns(records.front(), table, file);
-    TCheckedWriter writer(connection, table, file);
-    for (size_t r = 1; r < records.size(); ++r) {
-        const TCsvRecord& record = records[r];
-        if (record.fields.size() != records.front().fields.size())
-            Fail(file, record.line,
-                 QStringLiteral("%1 fields where the header has %2")
-                     .arg(record.fields.size())
-                     .arg(records.front().fields.size()));
-        for (size_t c = 0; c < fields.size(); ++c)
-            writer.Set(c, CsvValue(record.fields[fields[c]], table.columns[c]), record.line);
-        writer.Write(record.line);
+// Binds one field to its column, text straight from the reader's bytes. A bare empty field is
+// NULL; a number column takes what reads as a whole number (" 7" and "+7" too), and refuses
+// anything else naming the column.
+void BindCsvField(TCatalogueRowWriter& writer, size_t c, const TCatalogueColumn& column,
+                  const TCsvField& field, const QString& file, int line) {
+    const bool null = !field.quoted && field.utf8.empty();
+    if (null && column.kind != TColumnKind::ckKey)
+        return writer.BindNull(c);
+    if (column.kind == TColumnKind::ckText)
+        return writer.BindText(c, field.utf8);
+    if (const std::optional<qint64> number = PlainWholeNumber(field.utf8))
+        return writer.BindInteger(c, *number);
+    QVariant value;
+    if (!null) {
+        const QString text = QString::fromUtf8(field.utf8.data(), static_cast<qsizetype>(field.utf8.size()));
+        bool number = false;
+        const qlonglong whole = text.toLongLong(&number);
+        value = number ? QVariant(whole) : QVariant(text);
     }
-    return static_cast<qint64>(records.size()) - 1;
+    QString problem;
+    const std::optional<QVariant> checked = ColumnValue(column, value, problem);
+    if (!checked)
+        Fail(file, line, problem);
+    writer.BindInteger(c, checked->toLongLong());
 }
 
 // The line on which each row object of each table's array starts, found by a scan that follows
@@ -192,8 +201,36 @@ qint64 ImportJsonTable(TSQLiteConnection& connection, const TCatalogueTable& tab
     return rows.size();
 }
 
-TTableCounts ImportJson(TSQLiteConnection& connection, const QString& file) {
-    const QByteArray bytes = ReadWhole(file);
+} // namespace
+
+qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, QByteArray bytes,
+                      const QString& file) {
+    TCsvReader reader(std::move(bytes), file);
+    if (!reader.Next())
+        Fail(file, 1, QStringLiteral("the file is empty; it needs at least the header row"));
+    const std::vector<size_t> fields = CsvColumns(reader, table, file);
+    const size_t width = reader.Fields().size();
+    TCatalogueRowWriter writer(connection, table);
+    qint64 rows = 0;
+    while (reader.Next()) {
+        const std::vector<TCsvField>& record = reader.Fields();
+        if (record.size() != width)
+            Fail(file, reader.Line(),
+                 QStringLiteral("%1 fields where the header has %2").arg(record.size()).arg(width));
+        for (size_t c = 0; c < fields.size(); ++c)
+            BindCsvField(writer, c, table.columns[c], record[fields[c]], file, reader.Line());
+        try {
+            writer.Insert();
+        } catch (const EDatabaseError& error) {
+            Fail(file, reader.Line(), QString::fromUtf8(error.what()));
+        }
+        ++rows;
+    }
+    return rows;
+}
+
+TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray& bytes,
+                                 const QString& file) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
@@ -223,20 +260,25 @@ TTableCounts ImportJson(TSQLiteConnection& connection, const QString& file) {
     return counts;
 }
 
-} // namespace
-
 TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format) {
     const QDir dir(folder);
     const QStringList files = TransferFileNames(format);
     for (const QString& file : files)
         if (!QFile::exists(dir.filePath(file)))
             throw Exception(QStringLiteral("The file '%1' is missing").arg(dir.filePath(file)).toStdString());
-    if (format == TTransferFormat::tfJson)
-        return ImportJson(connection, dir.filePath(files.front()));
+    // The sort keys are made once from all rows: a trigger run per row would also make the engine
+    // keep a statement journal of every page each row touches.
+    DropSoftwareKeys(connection);
     TTableCounts counts{};
-    for (size_t t = 0; t < CatalogueTables().size(); ++t)
-        counts[t] =
-            ImportCsvTable(connection, CatalogueTables()[t], dir.filePath(files[static_cast<int>(t)]));
+    if (format == TTransferFormat::tfJson)
+        counts = ImportJsonCatalogue(connection, ReadWhole(dir.filePath(files.front())),
+                                     dir.filePath(files.front()));
+    else
+        for (size_t t = 0; t < CatalogueTables().size(); ++t)
+            counts[t] = ImportCsvTable(connection, CatalogueTables()[t],
+                                       ReadWhole(dir.filePath(files[static_cast<int>(t)])),
+                                       dir.filePath(files[static_cast<int>(t)]));
+    CreateSoftwareKeys(connection);
     return counts;
 }
 

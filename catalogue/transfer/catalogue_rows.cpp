@@ -89,18 +89,40 @@ TCatalogueRowWriter::TCatalogueRowWriter(TSQLiteConnection& connection, const TC
       }()) {}
 
 void TCatalogueRowWriter::Write(const std::vector<QVariant>& values) {
-    insert_.Reset();
+    id_ = values.front().toLongLong();
     for (size_t i = 0; i < values.size(); ++i)
         insert_.Bind(static_cast<int>(i) + 1, values[i]);
+    Insert();
+}
+
+void TCatalogueRowWriter::BindNull(size_t column) {
+    insert_.BindNull(static_cast<int>(column) + 1);
+}
+
+void TCatalogueRowWriter::BindInteger(size_t column, qint64 value) {
+    if (column == 0)
+        id_ = value;
+    insert_.BindInt64(static_cast<int>(column) + 1, value);
+}
+
+void TCatalogueRowWriter::BindText(size_t column, std::string_view utf8) {
+    insert_.BindTextInPlace(static_cast<int>(column) + 1, utf8);
+}
+
+void TCatalogueRowWriter::Insert() {
     try {
         insert_.Step();
     } catch (const EDatabaseError& error) {
+        insert_.Reset();
         if (QString::fromUtf8(error.what()).contains(QLatin1String("UNIQUE")))
             throw EDatabaseError(QStringLiteral("the ID %1 appears twice in table %2")
-                                     .arg(values.front().toString(), table_.name)
+                                     .arg(id_)
+                                     .arg(table_.name)
                                      .toStdString());
         throw;
     }
+    // Also lets go of text bound in place.
+    insert_.Reset();
 }
 
 std::unique_ptr<TSQLiteConnection> StartNewCatalogue(const QString& fileName) {

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <array>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -45,9 +46,18 @@ public:
     // EDatabaseError naming it.
     void Write(const std::vector<QVariant>& values);
 
+    // The same a column at a time, for readers that hand on checked values from their own
+    // buffers: text bound here must stay as it is until Insert() returns.
+    void BindNull(size_t column);
+    void BindInteger(size_t column, qint64 value);
+    void BindText(size_t column, std::string_view utf8);
+    // Writes the row bound so far.
+    void Insert();
+
 private:
     const TCatalogueTable& table_;
     TSQLiteStatement insert_;
+    qint64 id_ = 0; // the key of the row being written (the first column), for messages
 };
 
 // Opens a new catalogue file for filling: it must not exist yet. Journal and syncing are off while

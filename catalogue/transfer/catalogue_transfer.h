@@ -24,6 +24,12 @@ TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folde
 // written.
 TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format);
 
+// The same for the bytes of one file, for callers that have them in memory; `file` names it in
+// messages. ImportCsvTable fills one table from CSV, ImportJsonCatalogue all four from JSON.
+qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, QByteArray bytes,
+                      const QString& file);
+TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray& bytes, const QString& file);
+
 // Rows in the four tables of the catalogue on `connection`, in the order of CatalogueTables().
 TTableCounts CatalogueRowCounts(TSQLiteConnection& connection);
 

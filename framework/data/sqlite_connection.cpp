@@ -202,6 +202,16 @@ void TSQLiteStatement::BindInt64(int index, qint64 value) {
         connection_->Fail();
 }
 
+void TSQLiteStatement::BindNull(int index) {
+    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
+        connection_->Fail();
+}
+
+void TSQLiteStatement::BindTextInPlace(int index, std::string_view utf8) {
+    if (sqlite3_bind_text64(stmt_, index, utf8.data(), utf8.size(), SQLITE_STATIC, SQLITE_UTF8) != SQLITE_OK)
+        connection_->Fail();
+}
+
 void TSQLiteStatement::Bind(int index, const QVariant& value) {
     int rc = SQLITE_OK;
     switch (value.typeId()) {

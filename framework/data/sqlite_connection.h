@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -60,6 +61,10 @@ public:
     void Reset();
     void Bind(int index, const QVariant& value); // 1-based like the engine
     void BindInt64(int index, qint64 value);
+    void BindNull(int index);
+    // Binds UTF-8 text without copying it: the bytes must stay as they are until the statement
+    // is reset.
+    void BindTextInPlace(int index, std::string_view utf8);
 
     int ColumnCount() const;
     QString ColumnName(int column) const;

@@ -289,6 +289,41 @@ INSTANTIATE_TEST_SUITE_P(
                                 "catalogue.json, line 15"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// CSV as other programs write it: numbers with a sign, blanks, leading zeros or in quotes, a
+// byte order mark, bare line feeds, quotes doubled at both ends of a field.
+struct TCsvSpelling {
+    const char* name;
+    QByteArray cd;    // CD.csv
+    const char* rows; // the CD rows read back, as JSON
+};
+
+class ImportReads : public ::testing::TestWithParam<TCsvSpelling> {};
+
+TEST_P(ImportReads, EverySpellingOfAValueAsTheValue) {
+    test::TWorkFolder source;
+    source.Write("in/CD.csv", GetParam().cd);
+    source.Write("in/Category.csv", "ID,Name\r\n");
+    source.Write("in/Type.csv", "ID,Name\r\n");
+    source.Write("in/SOFTWARE.csv", "ID,Name,CDID,CategoryID,TypeID,Keywords,Description,Path\r\n");
+    test::TWorkFolder target;
+    const test::ToolRun run = target.Run({"import", source.Path("in")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(test::CatalogueRows(target.Path("swdb.mdb")).value("CD").toArray(),
+              QJsonDocument::fromJson(GetParam().rows).array());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, ImportReads,
+    ::testing::Values(
+        TCsvSpelling{"Numbers", "ID,Name\r\n+7,a\r\n 8 ,b\r\n\"009\",c\r\n-12,d\r\n",
+                     R"([{"ID": -12, "Name": "d"}, {"ID": 7, "Name": "a"},
+                         {"ID": 8, "Name": "b"}, {"ID": 9, "Name": "c"}])"},
+        TCsvSpelling{"ByteOrderMarkAndLineFeeds", "\xEF\xBB\xBFname,id\n\"x\ny\",1\n,2\n",
+                     R"([{"ID": 1, "Name": "x\ny"}, {"ID": 2, "Name": null}])"},
+        TCsvSpelling{"DoubledQuotes", "ID,Name\r\n1,\"\"\"a\"\"\"\r\n2,\"\"\"\"\"\"\"\"\r\n3,\"\"\r\n",
+                     R"([{"ID": 1, "Name": "\"a\""}, {"ID": 2, "Name": "\"\"\""}, {"ID": 3, "Name": ""}])"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CatalogueBackup, ImportCopiesTheCatalogueBeforeItsFirstWriteAndExportWritesNothing) {
     test::TWorkFolder source;
     WriteHostileCatalogue(source.Path("swdb.mdb"));
