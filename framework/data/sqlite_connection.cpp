@@ -208,7 +208,9 @@ void TSQLiteStatement::BindNull(int index) {
 }
 
 void TSQLiteStatement::BindTextInPlace(int index, std::string_view utf8) {
-    if (sqlite3_bind_text64(stmt_, index, utf8.data(), utf8.size(), SQLITE_STATIC, SQLITE_UTF8) != SQLITE_OK)
+    // The engine takes a null pointer for NULL; an empty text is still a text.
+    const char* text = utf8.data() != nullptr ? utf8.data() : "";
+    if (sqlite3_bind_text64(stmt_, index, text, utf8.size(), SQLITE_STATIC, SQLITE_UTF8) != SQLITE_OK)
         connection_->Fail();
 }
 
