@@ -54,7 +54,7 @@ std::array<QRgb, 256> ColourTable(const std::optional<TPalette>& palette) {
     std::array<QRgb, 256> table;
     table.fill(qRgb(0, 0, 0));
     if (palette)
-        for (int i = 0; i < std::min(palette->count(), 256); ++i)
+        for (int i = 0; i < std::min(palette->Count(), 256); ++i)
             table[static_cast<std::size_t>(i)] =
                 qRgb((*palette)[i].peRed, (*palette)[i].peGreen, (*palette)[i].peBlue);
     return table;

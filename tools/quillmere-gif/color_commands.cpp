@@ -155,7 +155,7 @@ int RunPalette(const std::vector<std::string>& args) {
             list.push_back(&bitmaps[i]);
         }
         const TPalette palette = CreateOptimizedPaletteFromManyBitmaps(list, colors, 8, systemColors);
-        for (const TPaletteEntry& e : palette.entries())
+        for (const TPaletteEntry& e : palette.Entries())
             std::printf("%d %d %d\n", e.peRed, e.peGreen, e.peBlue);
         return ExitOk;
     } catch (const std::exception& e) {
