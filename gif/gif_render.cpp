@@ -347,7 +347,7 @@ const TBitmap* TGIFImage::GetBitmap() {
 
 void TGIFImage::DrawBitmap(TCanvas& canvas, const QRect& rect) {
     const QImage& image = bitmap_->Image();
-    if (!drawOptions_.contains(TGIFDrawOption::goTile)) {
+    if (!drawOptions_.Contains(TGIFDrawOption::goTile)) {
         canvas.StretchDraw(rect, image);
         return;
     }
@@ -364,14 +364,14 @@ void TGIFImage::Draw(TCanvas& canvas, const QRect& rect) {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{drawing_};
-    if (Images().Count() == 1 || !drawOptions_.contains(TGIFDrawOption::goAnimate)) {
-        Images().First()->Draw(canvas, rect, drawOptions_.contains(TGIFDrawOption::goTransparent),
-                               drawOptions_.contains(TGIFDrawOption::goTile));
+    if (Images().Count() == 1 || !drawOptions_.Contains(TGIFDrawOption::goAnimate)) {
+        Images().First()->Draw(canvas, rect, drawOptions_.Contains(TGIFDrawOption::goTransparent),
+                               drawOptions_.Contains(TGIFDrawOption::goTile));
         return;
     }
-    if (!bitmap_ || drawOptions_.contains(TGIFDrawOption::goDirectDraw)) {
+    if (!bitmap_ || drawOptions_.Contains(TGIFDrawOption::goDirectDraw)) {
         StartDrawPainter(canvas, rect);
-        if (drawOptions_.contains(TGIFDrawOption::goDirectDraw) || !bitmap_)
+        if (drawOptions_.Contains(TGIFDrawOption::goDirectDraw) || !bitmap_)
             return;
     }
     DrawBitmap(canvas, rect);

@@ -42,7 +42,7 @@ std::optional<TGIFOptimizeOptions> ParseSteps(const std::string& list) {
                                         [&name](const auto& entry) { return name == entry.first; });
         if (found == std::end(known))
             return std::nullopt;
-        bits = static_cast<std::uint8_t>(bits | TGIFOptimizeOptions{found->second}.bits());
+        bits = static_cast<std::uint8_t>(bits | TGIFOptimizeOptions{found->second}.Value());
     }
     return TGIFOptimizeOptions(bits);
 }
