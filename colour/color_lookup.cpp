@@ -27,9 +27,9 @@ TColorMatch GreyMatch(int index, int level) {
 } // namespace
 
 TFastColorLookup::TFastColorLookup(const TPalette& palette)
-    : TColorLookup(std::min(palette.count(), 256)),
+    : TColorLookup(std::min(palette.Count(), 256)),
       cells_(std::make_unique<std::array<std::uint16_t, kCells>>()) {
-    std::copy_n(palette.entries().begin(), ColorCount(), entries_.begin());
+    std::copy_n(palette.Entries().begin(), ColorCount(), entries_.begin());
     cells_->fill(kEmptyCell);
     for (int i = 0; i < ColorCount(); ++i) {
         const TPaletteEntry& e = entries_[static_cast<std::size_t>(i)];

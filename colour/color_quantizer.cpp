@@ -47,8 +47,8 @@ TPalette OptimizedPalette(std::span<TBitmap* const> bitmaps, int colors, int col
     }
     if (systemColors) {
         const TPalette stock = StockDefaultPalette();
-        std::copy_n(stock.entries().begin(), kSystemColours, entries.begin());
-        std::copy_n(stock.entries().begin() + kSystemColours, kSystemColours, entries.end() - kSystemColours);
+        std::copy_n(stock.Entries().begin(), kSystemColours, entries.begin());
+        std::copy_n(stock.Entries().begin() + kSystemColours, kSystemColours, entries.end() - kSystemColours);
     }
     return TPalette(std::move(entries));
 }

@@ -23,13 +23,13 @@ int TableEntries(TPixelFormat pixelFormat) {
 
 // Re-indexes an indexed bitmap to the nearest entries of `palette`, which becomes its colour table.
 void MapToPalette(TBitmap& bitmap, const TPalette& palette) {
-    const int entries = std::min(palette.count(), TableEntries(bitmap.PixelFormat()));
+    const int entries = std::min(palette.Count(), TableEntries(bitmap.PixelFormat()));
     const TPalette target(
-        std::vector<TPaletteEntry>(palette.entries().begin(), palette.entries().begin() + entries));
+        std::vector<TPaletteEntry>(palette.Entries().begin(), palette.Entries().begin() + entries));
     TFastColorLookup lookup(target);
     std::array<std::uint8_t, 256> remap{};
     const TPalette own = *bitmap.Palette();
-    for (int i = 0; i < own.count(); ++i)
+    for (int i = 0; i < own.Count(); ++i)
         remap[static_cast<std::size_t>(i)] =
             lookup.MatchColor(own[i].peRed, own[i].peGreen, own[i].peBlue).index;
     const bool packed = bitmap.PixelFormat() == TPixelFormat::pf1bit;
@@ -78,7 +78,7 @@ void TDIBWriter::CreateImage() {
     if (indexed) {
         // An 8-bit DIB always carries 256 entries; those past the palette are zero (black), as in
         // a fresh DIB's table.
-        QList<QRgb> table = palette_ ? palette_->toColorTable().mid(0, 256) : QList<QRgb>();
+        QList<QRgb> table = palette_ ? palette_->ToColorTable().mid(0, 256) : QList<QRgb>();
         table.resize(256, qRgb(0, 0, 0));
         image.setColorTable(table);
     }
@@ -105,7 +105,7 @@ bool InternalGetDIB(const TBitmap& bitmap, const std::optional<TPalette>& palett
     CheckDIBRequest(bitmap, pixelFormat);
     TBitmap copy = bitmap;
     copy.SetPixelFormat(pixelFormat);
-    if (palette && !palette->empty() && IsIndexed(pixelFormat))
+    if (palette && !palette->Empty() && IsIndexed(pixelFormat))
         MapToPalette(copy, *palette);
     bitmapInfo = DIBInfo(copy, TableEntries(pixelFormat));
     bits = DIBBits(copy);

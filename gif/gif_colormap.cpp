@@ -111,7 +111,7 @@ int TGIFColorMap::GetBitsPerPixel() const {
 
 void TGIFColorMap::ImportPalette(const TPalette& palette) {
     Clear();
-    const int count = std::min(palette.count(), 256);
+    const int count = std::min(palette.Count(), 256);
     if (count == 0)
         return;
     SetCapacity(count);

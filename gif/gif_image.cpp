@@ -138,9 +138,9 @@ void TGIFImage::SetReductionBits(int value) {
 }
 
 bool TGIFImage::GetDoDither() const {
-    if (!drawOptions_.contains(TGIFDrawOption::goDither))
+    if (!drawOptions_.Contains(TGIFDrawOption::goDither))
         return false;
-    return drawOptions_.contains(TGIFDrawOption::goAutoDither) ? DoAutoDither : true;
+    return drawOptions_.Contains(TGIFDrawOption::goAutoDither) ? DoAutoDither : true;
 }
 
 void TGIFImage::Warning(const TPersistent& sender, TGIFSeverity severity, const std::string& message) {

@@ -210,27 +210,27 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction,
     TOptimizeProgress progress(*this, images_->Count());
     TImageOptimizer optimizer(*this, progress);
     using enum TGIFOptimizeOption;
-    if (options.contains(ooColorMap))
+    if (options.Contains(ooColorMap))
         optimizer.SortColorMaps();
     progress.PassDone(1);
-    if (options.contains(ooCleanup)) {
+    if (options.Contains(ooCleanup)) {
         optimizer.DropUnusedTransparency();
         progress.PassDone(2);
         optimizer.DropCoveredDisposal();
     }
     progress.PassDone(3);
-    if (options.contains(ooMerge))
+    if (options.Contains(ooMerge))
         optimizer.MergeWithPreviousFrames();
     progress.PassDone(4);
-    if (options.contains(ooCrop))
+    if (options.Contains(ooCrop))
         optimizer.CropFrames();
     progress.PassDone(5);
-    if (options.contains(ooCleanup))
+    if (options.Contains(ooCleanup))
         optimizer.RemoveNeedlessBlocks();
     progress.PassDone(6);
     FreeBitmap();
     // Colour reduction would change how the image looks, so it is only checked, never done.
-    if (!options.contains(ooCleanup) && options.contains(ooReduceColors) &&
+    if (!options.Contains(ooCleanup) && options.Contains(ooReduceColors) &&
         reduction == TColorReduction::rmPalette)
         throw GIFException(sInvalidReduction);
     scope.Succeeded();

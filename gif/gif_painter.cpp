@@ -403,7 +403,7 @@ TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** painter, TCanvas& canvas, co
     }
     if (Images().Count() == 1)
         options = TGIFDrawOptions(static_cast<std::uint16_t>(
-            options.bits() & ~TGIFDrawOptions{TGIFDrawOption::goAsync, TGIFDrawOption::goAnimate}.bits()));
+            options.Value() & ~TGIFDrawOptions{TGIFDrawOption::goAsync, TGIFDrawOption::goAnimate}.Value()));
     auto* created = new TGIFPainter(painter, *this, canvas, rect, options);
     painters_.Add(created);
     created->OnStartPaint = OnStartPaint;
@@ -411,7 +411,7 @@ TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** painter, TCanvas& canvas, co
     created->OnAfterPaint = OnAfterPaint;
     created->OnLoop = OnLoop;
     created->OnEndPaint = OnEndPaint;
-    if (options.contains(TGIFDrawOption::goAsync)) {
+    if (options.Contains(TGIFDrawOption::goAsync)) {
         created->Priority = ThreadPriority;
         return created;
     }
@@ -439,7 +439,7 @@ void TGIFImage::PaintResume() {
 void TGIFImage::PaintPause() {
     auto lock = painters_.LockList();
     for (TGIFPainter* painter : painters_.Items())
-        if (painter->DrawOptions().contains(TGIFDrawOption::goAsync))
+        if (painter->DrawOptions().Contains(TGIFDrawOption::goAsync))
             painter->Suspend();
 }
 
@@ -452,7 +452,7 @@ void TGIFImage::PaintRestart() {
 // Whether the GUI thread must run synchronised calls until `painter` has ended: a threaded painter
 // whose own call is running (a handler stopping its image) ends only after that call returns.
 bool TGIFImage::MustWaitFor(const TGIFPainter& painter) {
-    return painter.DrawOptions().contains(TGIFDrawOption::goAsync) && !painter.InSynchronizedCall();
+    return painter.DrawOptions().Contains(TGIFDrawOption::goAsync) && !painter.InSynchronizedCall();
 }
 
 void TGIFImage::PaintStop() {
@@ -500,7 +500,7 @@ void TGIFImage::StartDrawPainter(TCanvas& canvas, const QRect& rect) {
     if (drawPainter_ != nullptr && drawPainter_->Canvas() == &canvas && drawPainter_->Rect() == rect)
         return;
     StopDraw();
-    const bool direct = drawOptions_.contains(TGIFDrawOption::goDirectDraw);
+    const bool direct = drawOptions_.Contains(TGIFDrawOption::goDirectDraw);
     TCanvas* target = &canvas;
     QRect targetRect = rect;
     if (!direct) {

@@ -79,8 +79,8 @@ protected:
     void Execute() override;
 
 private:
-    bool Async() const { return options_.contains(TGIFDrawOption::goAsync); }
-    bool Has(TGIFDrawOption option) const { return options_.contains(option); }
+    bool Async() const { return options_.Contains(TGIFDrawOption::goAsync); }
+    bool Has(TGIFDrawOption option) const { return options_.Contains(option); }
     bool Stopping() const { return Terminated() || restart_; }
     TGIFSubImage& Frame() const { return *image_->Images().Items(activeImage_); }
 

@@ -19,9 +19,9 @@ void PlayOnce(TGIFImage& image, const TPlaybackOptions& options,
     image.SetAnimationSpeed(options.speed);
     TGIFDrawOptions drawOptions{TGIFDrawOption::goAnimate};
     if (options.transparent)
-        drawOptions = drawOptions.with(TGIFDrawOption::goTransparent);
+        drawOptions = drawOptions.With(TGIFDrawOption::goTransparent);
     if (options.tile)
-        drawOptions = drawOptions.with(TGIFDrawOption::goTile);
+        drawOptions = drawOptions.With(TGIFDrawOption::goTile);
     struct Restore {
         TGIFImage& image;
         TClock* clock;

@@ -54,7 +54,7 @@ std::array<QRgb, 256> ColourTable(const std::optional<TPalette>& palette) {
     std::array<QRgb, 256> table;
     table.fill(qRgb(0, 0, 0));
     if (palette)
-        for (int i = 0; i < std::min(palette->count(), 256); ++i)
+        for (int i = 0; i < std::min(palette->Count(), 256); ++i)
             table[static_cast<std::size_t>(i)] =
                 qRgb((*palette)[i].peRed, (*palette)[i].peGreen, (*palette)[i].peBlue);
     return table;
@@ -347,7 +347,7 @@ const TBitmap* TGIFImage::GetBitmap() {
 
 void TGIFImage::DrawBitmap(TCanvas& canvas, const QRect& rect) {
     const QImage& image = bitmap_->Image();
-    if (!drawOptions_.contains(TGIFDrawOption::goTile)) {
+    if (!drawOptions_.Contains(TGIFDrawOption::goTile)) {
         canvas.StretchDraw(rect, image);
         return;
     }
@@ -364,14 +364,14 @@ void TGIFImage::Draw(TCanvas& canvas, const QRect& rect) {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{drawing_};
-    if (Images().Count() == 1 || !drawOptions_.contains(TGIFDrawOption::goAnimate)) {
-        Images().First()->Draw(canvas, rect, drawOptions_.contains(TGIFDrawOption::goTransparent),
-                               drawOptions_.contains(TGIFDrawOption::goTile));
+    if (Images().Count() == 1 || !drawOptions_.Contains(TGIFDrawOption::goAnimate)) {
+        Images().First()->Draw(canvas, rect, drawOptions_.Contains(TGIFDrawOption::goTransparent),
+                               drawOptions_.Contains(TGIFDrawOption::goTile));
         return;
     }
-    if (!bitmap_ || drawOptions_.contains(TGIFDrawOption::goDirectDraw)) {
+    if (!bitmap_ || drawOptions_.Contains(TGIFDrawOption::goDirectDraw)) {
         StartDrawPainter(canvas, rect);
-        if (drawOptions_.contains(TGIFDrawOption::goDirectDraw) || !bitmap_)
+        if (drawOptions_.Contains(TGIFDrawOption::goDirectDraw) || !bitmap_)
             return;
     }
     DrawBitmap(canvas, rect);

@@ -42,18 +42,18 @@ public:
     constexpr explicit TOptionSet(Bits bits) : bits_(bits) {}
     constexpr TOptionSet(std::initializer_list<E> options) {
         for (const auto option : options)
-            bits_ = static_cast<Bits>(bits_ | bit(option));
+            bits_ = static_cast<Bits>(bits_ | Bit(option));
     }
-    constexpr bool contains(E option) const { return (bits_ & bit(option)) != 0; }
-    constexpr Bits bits() const { return bits_; }
-    constexpr TOptionSet with(E option) const { return TOptionSet(static_cast<Bits>(bits_ | bit(option))); }
-    constexpr TOptionSet without(E option) const {
-        return TOptionSet(static_cast<Bits>(bits_ & ~bit(option)));
+    constexpr bool Contains(E option) const { return (bits_ & Bit(option)) != 0; }
+    constexpr Bits Value() const { return bits_; }
+    constexpr TOptionSet With(E option) const { return TOptionSet(static_cast<Bits>(bits_ | Bit(option))); }
+    constexpr TOptionSet Without(E option) const {
+        return TOptionSet(static_cast<Bits>(bits_ & ~Bit(option)));
     }
     friend constexpr bool operator==(TOptionSet, TOptionSet) = default;
 
 private:
-    static constexpr Bits bit(E option) { return static_cast<Bits>(1u << static_cast<unsigned>(option)); }
+    static constexpr Bits Bit(E option) { return static_cast<Bits>(1u << static_cast<unsigned>(option)); }
     Bits bits_ = 0;
 };
 

@@ -38,7 +38,7 @@ int MaxColours(TPixelFormat format) {
 
 // The sixteen colours of the stock palette that every adapter shows: its first and last eight.
 QList<QRgb> SixteenColours() {
-    const QList<QRgb> stock = StockDefaultPalette().toColorTable();
+    const QList<QRgb> stock = StockDefaultPalette().ToColorTable();
     return stock.mid(0, 8) + stock.mid(12, 8);
 }
 
@@ -49,7 +49,7 @@ QList<QRgb> DefaultColourTable(TPixelFormat format) {
     case TPixelFormat::pf4bit:
         return SixteenColours();
     case TPixelFormat::pf8bit:
-        return HalftonePalette().toColorTable();
+        return HalftonePalette().ToColorTable();
     default:
         return {};
     }
@@ -68,7 +68,7 @@ QImage ConvertImage(const QImage& image, TPixelFormat format) {
     case TPixelFormat::pf8bit:
         if (fitsTable)
             return image.convertToFormat(QImage::Format_Indexed8);
-        return image.convertToFormat(QImage::Format_Indexed8, HalftonePalette().toColorTable(),
+        return image.convertToFormat(QImage::Format_Indexed8, HalftonePalette().ToColorTable(),
                                      Qt::ThresholdDither);
     case TPixelFormat::pf24bit:
     case TPixelFormat::pf32bit:
@@ -146,23 +146,23 @@ void TBitmap::SetSize(int width, int height) {
                               std::to_string(height) + " pixels");
     image.fill(0);
     if (IsIndexed(format_))
-        image.setColorTable(kept ? kept->toColorTable() : DefaultColourTable(format_));
+        image.setColorTable(kept ? kept->ToColorTable() : DefaultColourTable(format_));
     image_ = image;
 }
 
 std::optional<TPalette> TBitmap::Palette() const {
     if (image_.isNull() || !IsIndexed(format_))
         return std::nullopt;
-    return TPalette::fromColorTable(image_.colorTable());
+    return TPalette::FromColorTable(image_.colorTable());
 }
 
 void TBitmap::SetPalette(const TPalette& palette) {
     if (!IsIndexed(format_))
         throw EInvalidGraphicOperation("A bitmap of " + std::to_string(BitsPerPixel(format_)) +
                                        " bits per pixel has no palette");
-    if (palette.count() > MaxColours(format_))
+    if (palette.Count() > MaxColours(format_))
         throw EInvalidGraphicOperation("Too many palette entries for the pixel format");
-    image_.setColorTable(palette.toColorTable());
+    image_.setColorTable(palette.ToColorTable());
 }
 
 void TBitmap::CheckRow(int row) const {

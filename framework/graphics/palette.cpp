@@ -2,15 +2,15 @@
 
 namespace qm {
 
-QList<QRgb> TPalette::toColorTable() const {
+QList<QRgb> TPalette::ToColorTable() const {
     QList<QRgb> table;
-    table.reserve(count());
+    table.reserve(Count());
     for (const TPaletteEntry& e : entries_)
         table.append(qRgb(e.peRed, e.peGreen, e.peBlue));
     return table;
 }
 
-TPalette TPalette::fromColorTable(const QList<QRgb>& table) {
+TPalette TPalette::FromColorTable(const QList<QRgb>& table) {
     std::vector<TPaletteEntry> entries;
     entries.reserve(static_cast<std::size_t>(table.size()));
     for (QRgb c : table)

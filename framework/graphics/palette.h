@@ -26,16 +26,16 @@ public:
     TPalette() = default;
     explicit TPalette(std::vector<TPaletteEntry> entries) : entries_(std::move(entries)) {}
 
-    int count() const { return static_cast<int>(entries_.size()); }
-    bool empty() const { return entries_.empty(); }
+    int Count() const { return static_cast<int>(entries_.size()); }
+    bool Empty() const { return entries_.empty(); }
     const TPaletteEntry& operator[](int index) const { return entries_[static_cast<std::size_t>(index)]; }
     TPaletteEntry& operator[](int index) { return entries_[static_cast<std::size_t>(index)]; }
-    const std::vector<TPaletteEntry>& entries() const { return entries_; }
-    std::vector<TPaletteEntry>& entries() { return entries_; }
+    const std::vector<TPaletteEntry>& Entries() const { return entries_; }
+    std::vector<TPaletteEntry>& Entries() { return entries_; }
 
     // The colour table of an indexed QImage, opaque entries in palette order.
-    QList<QRgb> toColorTable() const;
-    static TPalette fromColorTable(const QList<QRgb>& table);
+    QList<QRgb> ToColorTable() const;
+    static TPalette FromColorTable(const QList<QRgb>& table);
 
     friend bool operator==(const TPalette&, const TPalette&) = default;
 

@@ -68,7 +68,7 @@ void RoundTrip(const TFrame& f, qm::TLZWDecoder& decoder) {
     const auto result = decoder.Decode({decoded, f.width, f.height, f.interlaced, 0}, std::ref(memory),
                                        [&](qm::TLZWWarning) { warned = true; });
     if (result.status != qm::TLZWStatus::lsOK || warned || decoded != f.pixels ||
-        memory.consumed() != encoded.size())
+        memory.Consumed() != encoded.size())
         std::abort();
 }
 
@@ -77,7 +77,7 @@ void DecodeRaw(std::span<const std::uint8_t> data, qm::TLZWDecoder& decoder) {
     qm::TGIFMemorySource memory(data);
     const auto result = decoder.Decode({pixels, 160, 120, (data.size() & 1) != 0, 0}, std::ref(memory),
                                        [](qm::TLZWWarning) {});
-    if (result.pixels > pixels.size() || memory.consumed() > data.size())
+    if (result.pixels > pixels.size() || memory.Consumed() > data.size())
         std::abort();
 }
 

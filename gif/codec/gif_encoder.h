@@ -73,8 +73,8 @@ template <class Visit> void ForEachRow(const TGIFEncodeSource& source, Visit&& v
     const auto width = static_cast<std::size_t>(source.width);
     auto rowAt = [&](int r) { return source.pixels.data() + static_cast<std::size_t>(r) * width; };
     if (source.interlaced) {
-        for (TInterlaceRows walk(source.height); !walk.done(); walk.Next())
-            visit(rowAt(walk.row()), width);
+        for (TInterlaceRows walk(source.height); !walk.Done(); walk.Next())
+            visit(rowAt(walk.Row()), width);
     } else {
         visit(rowAt(0), width * static_cast<std::size_t>(source.height));
     }

@@ -33,8 +33,8 @@ void Deinterlace(std::span<std::uint8_t> pixels, int width, int height) {
     // source[r] = the decoded (stored) row that belongs at row r.
     std::vector<std::uint32_t> source(rows);
     std::uint32_t stored = 0;
-    for (TInterlaceRows walk(height); !walk.done(); walk.Next())
-        source[static_cast<std::size_t>(walk.row())] = stored++;
+    for (TInterlaceRows walk(height); !walk.Done(); walk.Next())
+        source[static_cast<std::size_t>(walk.Row())] = stored++;
 
     // Follow each permutation cycle once, holding one row aside.
     std::vector<bool> placed(rows, false);

@@ -10,8 +10,8 @@ namespace qm {
 class TInterlaceRows {
 public:
     explicit TInterlaceRows(int height) : height_(height) { done_ = height <= 0; }
-    int row() const { return row_; }
-    bool done() const { return done_; }
+    int Row() const { return row_; }
+    bool Done() const { return done_; }
     void Next();
 
 private:

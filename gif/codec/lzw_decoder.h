@@ -64,7 +64,7 @@ class TGIFMemorySource {
 public:
     explicit TGIFMemorySource(std::span<const std::uint8_t> data) : data_(data) {}
     std::size_t operator()(std::uint8_t* buffer, std::size_t count);
-    std::size_t consumed() const { return offset_; }
+    std::size_t Consumed() const { return offset_; }
 
 private:
     std::span<const std::uint8_t> data_;

@@ -40,7 +40,7 @@ TEST(DIBWriter, HandsItsRowsAndPaletteToTheBitmapWhenDone) {
         EXPECT_TRUE(target.Empty());
     }
     EXPECT_EQ(Indices(target), (std::vector<int>{0, 0, 3, 1, 0, 0}));
-    QList<QRgb> table = WindowsGrayPalette().toColorTable();
+    QList<QRgb> table = WindowsGrayPalette().ToColorTable();
     table.resize(256, qRgb(0, 0, 0));
     EXPECT_EQ(target.Image().colorTable(), table)
         << "an 8-bit DIB carries 256 entries, zero past the palette";

@@ -18,7 +18,7 @@ std::tuple<int, int, int, int> Tuple(const TColorMatch& m) {
 
 TEST(FixedPalettes, WebPaletteOrdersLevelsRedGreenBlue) {
     const TPalette web = WebPalette();
-    ASSERT_EQ(web.count(), 216);
+    ASSERT_EQ(web.Count(), 216);
     EXPECT_EQ(web[0], (TPaletteEntry{0, 0, 0, 0}));
     EXPECT_EQ(web[11], (TPaletteEntry{0, 51, 255, 0}));
     EXPECT_EQ(web[36], (TPaletteEntry{51, 0, 0, 0}));
@@ -27,23 +27,23 @@ TEST(FixedPalettes, WebPaletteOrdersLevelsRedGreenBlue) {
 
 TEST(FixedPalettes, GreyPalettesAreNoCollapseGreys) {
     const TPalette levels = GrayLevelsPalette();
-    ASSERT_EQ(levels.count(), 256);
+    ASSERT_EQ(levels.Count(), 256);
     EXPECT_EQ(levels[0], (TPaletteEntry{0, 0, 0, PC_NOCOLLAPSE}));
     EXPECT_EQ(levels[200], (TPaletteEntry{200, 200, 200, PC_NOCOLLAPSE}));
     const TPalette windows = WindowsGrayPalette();
-    ASSERT_EQ(windows.count(), 4);
+    ASSERT_EQ(windows.Count(), 4);
     EXPECT_EQ(windows[1], (TPaletteEntry{128, 128, 128, PC_NOCOLLAPSE}));
     EXPECT_EQ(windows[2], (TPaletteEntry{192, 192, 192, PC_NOCOLLAPSE}));
     const TPalette mono = MonochromePalette();
-    ASSERT_EQ(mono.count(), 2);
+    ASSERT_EQ(mono.Count(), 2);
     EXPECT_EQ(mono[1], (TPaletteEntry{255, 255, 255, PC_NOCOLLAPSE}));
 }
 
 TEST(FixedPalettes, StockAndHalftonePalettesShareTheStaticColoursAtBothEnds) {
     const TPalette stock = StockDefaultPalette();
     const TPalette halftone = ScreenHalftonePalette();
-    ASSERT_EQ(stock.count(), 20);
-    ASSERT_EQ(halftone.count(), 256);
+    ASSERT_EQ(stock.Count(), 20);
+    ASSERT_EQ(halftone.Count(), 256);
     EXPECT_EQ(stock[0], (TPaletteEntry{0, 0, 0, 0}));
     EXPECT_EQ(stock[19], (TPaletteEntry{255, 255, 255, 0}));
     for (int i = 0; i < 10; ++i) {

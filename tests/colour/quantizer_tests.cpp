@@ -37,7 +37,7 @@ std::vector<Color> Quantize(const std::vector<Color>& pixels, int maxColors, int
 
 std::vector<Color> Colours(const TPalette& palette) {
     std::vector<Color> colours;
-    for (const TPaletteEntry& e : palette.entries())
+    for (const TPaletteEntry& e : palette.Entries())
         colours.emplace_back(e.peRed, e.peGreen, e.peBlue);
     return colours;
 }
@@ -127,7 +127,7 @@ TEST(OptimizedPalette, WithoutSystemColoursHoldsExactlyTheOctreeColours) {
     TBitmap bitmap = TrueColorRow({{1, 2, 3}, {200, 100, 50}, {1, 2, 3}});
     const TPalette palette = CreateOptimizedPaletteFromOneBitmap(bitmap, 256, 8, false);
     EXPECT_EQ(Colours(palette), (std::vector<Color>{{1, 2, 3}, {200, 100, 50}}));
-    for (const TPaletteEntry& e : palette.entries())
+    for (const TPaletteEntry& e : palette.Entries())
         EXPECT_EQ(e.peFlags, 0);
 }
 
@@ -135,7 +135,7 @@ TEST(OptimizedPalette, SystemColoursFrameUpTo236OctreeColours) {
     TBitmap bitmap = TrueColorRow({{1, 2, 3}, {200, 100, 50}});
     const TPalette palette = CreateOptimizedPaletteFromOneBitmap(bitmap, 256, 8, true);
     const TPalette stock = StockDefaultPalette();
-    ASSERT_EQ(palette.count(), 256);
+    ASSERT_EQ(palette.Count(), 256);
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(palette[i], stock[i]);
         EXPECT_EQ(palette[246 + i], stock[10 + i]);
@@ -152,7 +152,7 @@ TEST(OptimizedPalette, SystemColoursFrameUpTo236OctreeColours) {
         noise.emplace_back(any(random), any(random), any(random));
     TBitmap busy = TrueColorRow(noise);
     const TPalette full = CreateOptimizedPaletteFromOneBitmap(busy, 256, 8, true);
-    ASSERT_EQ(full.count(), 256);
+    ASSERT_EQ(full.Count(), 256);
     EXPECT_EQ(full[246], stock[10]);
 }
 

@@ -25,7 +25,7 @@ std::unique_ptr<TBitmap> Reduce(TBitmap& source, TColorReduction reduction,
 
 // An 8-bit result carries a full table: `palette`'s entries, then black up to 256 entries.
 void ExpectFullTable(const TBitmap& result, const TPalette& palette) {
-    QList<QRgb> expected = palette.toColorTable();
+    QList<QRgb> expected = palette.ToColorTable();
     expected.resize(256, qRgb(0, 0, 0));
     EXPECT_EQ(result.Image().colorTable(), expected);
 }
@@ -63,7 +63,7 @@ TEST(ReduceColors, FastLookupReductionsUseTheirPalettes) {
     EXPECT_EQ(Indices(*windows20), (std::vector<int>{0, 12, 19}));
     ExpectFullTable(*windows20, StockDefaultPalette());
     const auto halftone = Reduce(source, TColorReduction::rmWindows256);
-    EXPECT_EQ(halftone->Palette()->count(), 256);
+    EXPECT_EQ(halftone->Palette()->Count(), 256);
     EXPECT_EQ(Indices(*halftone)[0], 0);
     // White first appears in the cube, which therefore owns the cell of (250, 250, 250).
     EXPECT_EQ(Indices(*halftone)[2], 10 + 215);
@@ -85,7 +85,7 @@ TEST(ReduceColors, QuantizeBuildsAPaletteOfTwoToTheBitsColours) {
     const auto exact = Reduce(source, TColorReduction::rmQuantize, TDitherMode::dmNearest, 3);
     const auto p = *exact->Palette();
     ExpectFullTable(*exact,
-                    TPalette(std::vector<TPaletteEntry>(p.entries().begin(), p.entries().begin() + 3)));
+                    TPalette(std::vector<TPaletteEntry>(p.Entries().begin(), p.Entries().begin() + 3)));
     for (int x = 0; x < 4; ++x) {
         const TPaletteEntry& e = p[Indices(*exact)[static_cast<std::size_t>(x)]];
         EXPECT_EQ(qRgb(e.peRed, e.peGreen, e.peBlue), source.Image().pixel(x, 0) | 0xFF000000u);
@@ -93,7 +93,7 @@ TEST(ReduceColors, QuantizeBuildsAPaletteOfTwoToTheBitsColours) {
     const auto one = Reduce(source, TColorReduction::rmQuantize, TDitherMode::dmNearest, 1);
     EXPECT_EQ(one->Image().colorTable().mid(2), QList<QRgb>(254, qRgb(0, 0, 0)));
     const auto windows = Reduce(source, TColorReduction::rmQuantizeWindows);
-    EXPECT_EQ(windows->Palette()->count(), 256);
+    EXPECT_EQ(windows->Palette()->Count(), 256);
     EXPECT_EQ(Indices(*windows)[0], 10);
     ExpectError<EInvalidGraphicOperation>(
         [&] { Reduce(source, TColorReduction::rmQuantize, TDitherMode::dmNearest, 9); },

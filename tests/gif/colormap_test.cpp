@@ -164,7 +164,7 @@ TEST(ColorMapExport, MarksEveryEntryNoCollapse) {
     map.Add(0x030201);
     const auto palette = map.ExportPalette();
     ASSERT_TRUE(palette.has_value());
-    ASSERT_EQ(palette->count(), 1);
+    ASSERT_EQ(palette->Count(), 1);
     EXPECT_EQ((*palette)[0], (TPaletteEntry{1, 2, 3, PC_NOCOLLAPSE}));
 }
 

@@ -21,7 +21,7 @@ TEST(NewImage, IsEmptyUnknownAndDithersOnlyOnPaletteScreens) {
     EXPECT_EQ(image.GetWidth(), 0);
     EXPECT_EQ(image.GetHeight(), 0);
     EXPECT_EQ(image.GetDoDither(), DoAutoDither);
-    EXPECT_EQ(image.DrawOptions().bits(), 0x060F);
+    EXPECT_EQ(image.DrawOptions().Value(), 0x060F);
     EXPECT_EQ(image.DrawBackgroundColor, 0x1FFFFFFFu);
     EXPECT_EQ(image.ColorReduction, TColorReduction::rmNetscape);
     image.SetDrawOptions(TGIFDrawOptions{TGIFDrawOption::goDither});

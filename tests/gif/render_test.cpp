@@ -16,7 +16,7 @@ namespace {
 
 // The colour table of an 8-bit bitmap: `palette`'s colours, then black up to 256 entries.
 QList<QRgb> PaddedTable(const TPalette& palette) {
-    QList<QRgb> table = palette.toColorTable();
+    QList<QRgb> table = palette.ToColorTable();
     table.resize(256, qRgb(0, 0, 0));
     return table;
 }
@@ -30,7 +30,7 @@ TEST(FrameBitmap, HoldsTheIndicesWithTheFramePalette) {
     const TBitmap* bitmap = image->Images().First()->GetBitmap();
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->PixelFormat(), TPixelFormat::pf8bit);
-    EXPECT_EQ(bitmap->Palette()->toColorTable(), PaddedTable(*image->ColorMap().ExportPalette()));
+    EXPECT_EQ(bitmap->Palette()->ToColorTable(), PaddedTable(*image->ColorMap().ExportPalette()));
     EXPECT_EQ(bitmap->ScanLine(1)[1], 4);
     EXPECT_EQ(image->Images().First()->GetBitmap(), bitmap) << "rendered once, then cached";
 }
@@ -117,7 +117,7 @@ TEST(FrameBitmap, DitheredOntoTheWebPaletteWithTheFillIndexUnderTheMask) {
     TGIFSubImage& frame = *image->Images().First();
     const TBitmap* bitmap = frame.GetBitmap();
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->Palette()->toColorTable(), PaddedTable(WebPalette()));
+    EXPECT_EQ(bitmap->Palette()->ToColorTable(), PaddedTable(WebPalette()));
     const std::uint8_t* row = bitmap->ScanLine(0);
     // Red is level (5, 0, 0) = 180; white's fill index 6 * 5 + 5 + 36 * 5 + 1 = 216 lies past
     // the web colours.

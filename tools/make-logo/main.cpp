@@ -115,7 +115,7 @@ void FillColourTable(TGIFColorMap& map, const TPalette& palette) {
             map.Add(TGIFColorMap::RGB2Color({static_cast<std::uint8_t>(qRed(kKeyColour)),
                                              static_cast<std::uint8_t>(qGreen(kKeyColour)),
                                              static_cast<std::uint8_t>(qBlue(kKeyColour))}));
-        else if (paletteIndex < palette.count())
+        else if (paletteIndex < palette.Count())
             map.Add(TGIFColorMap::RGB2Color(
                 {palette[paletteIndex].peRed, palette[paletteIndex].peGreen, palette[paletteIndex].peBlue}));
         else

@@ -33,7 +33,7 @@ std::optional<E> enumerator(const std::array<const char*, N>& names, const std::
     return std::nullopt;
 }
 
-std::optional<int> number(const std::string& text) {
+std::optional<int> Number(const std::string& text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
@@ -48,7 +48,7 @@ struct Arguments {
     bool valid = true;
 };
 
-Arguments split(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+Arguments Split(const std::vector<std::string>& args, const std::vector<std::string>& valued,
                 const std::vector<std::string>& flags) {
     Arguments result;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -66,12 +66,12 @@ Arguments split(const std::vector<std::string>& args, const std::vector<std::str
     return result;
 }
 
-int reportFailure(const std::string& message) {
+int ReportFailure(const std::string& message) {
     std::fprintf(stderr, "quillmere-gif: %s\n", message.c_str());
     return ExitFailure;
 }
 
-int usage(const char* line) {
+int Usage(const char* line) {
     std::fprintf(stderr, "usage: quillmere-gif %s\n", line);
     return ExitUsage;
 }
@@ -84,8 +84,8 @@ struct ReduceRequest {
     int bits = 8;
 };
 
-std::optional<ReduceRequest> parseReduce(const std::vector<std::string>& args) {
-    const Arguments parsed = split(args, {"--reduction", "--dither", "--bits"}, {});
+std::optional<ReduceRequest> ParseReduce(const std::vector<std::string>& args) {
+    const Arguments parsed = Split(args, {"--reduction", "--dither", "--bits"}, {});
     if (!parsed.valid || parsed.plain.size() != 2)
         return std::nullopt;
     ReduceRequest request{parsed.plain[0], parsed.plain[1]};
@@ -101,7 +101,7 @@ std::optional<ReduceRequest> parseReduce(const std::vector<std::string>& args) {
                 return std::nullopt;
             request.dither = *dither;
         } else {
-            const auto bits = number(value);
+            const auto bits = Number(value);
             if (!bits)
                 return std::nullopt;
             request.bits = *bits;
@@ -113,28 +113,28 @@ std::optional<ReduceRequest> parseReduce(const std::vector<std::string>& args) {
 const char* const kReduceUsage = "reduce IN OUT.bmp [--reduction NAME] [--dither NAME] [--bits N]";
 const char* const kPaletteUsage = "palette IN... [--colors N] [--system-colors]";
 
-int runReduce(const std::vector<std::string>& args) {
-    const std::optional<ReduceRequest> request = parseReduce(args);
+int RunReduce(const std::vector<std::string>& args) {
+    const std::optional<ReduceRequest> request = ParseReduce(args);
     if (!request)
-        return usage(kReduceUsage);
+        return Usage(kReduceUsage);
     try {
         TBitmap source;
         source.LoadFromFile(QString::fromStdString(request->input));
         const std::unique_ptr<TBitmap> result =
             ReduceColors(source, request->reduction, request->dither, request->bits, std::nullopt);
         if (result->Empty())
-            return reportFailure("the reduction gave no image (no palette to reduce to)");
+            return ReportFailure("the reduction gave no image (no palette to reduce to)");
         result->SaveToFile(QString::fromStdString(request->output));
         return ExitOk;
     } catch (const std::exception& e) {
-        return reportFailure(e.what());
+        return ReportFailure(e.what());
     }
 }
 
-int runPalette(const std::vector<std::string>& args) {
-    const Arguments parsed = split(args, {"--colors"}, {"--system-colors"});
+int RunPalette(const std::vector<std::string>& args) {
+    const Arguments parsed = Split(args, {"--colors"}, {"--system-colors"});
     if (!parsed.valid || parsed.plain.empty())
-        return usage(kPaletteUsage);
+        return Usage(kPaletteUsage);
     int colors = 256;
     bool systemColors = false;
     for (const auto& [name, value] : parsed.options) {
@@ -142,9 +142,9 @@ int runPalette(const std::vector<std::string>& args) {
             systemColors = true;
             continue;
         }
-        const std::optional<int> n = number(value);
+        const std::optional<int> n = Number(value);
         if (!n)
-            return usage(kPaletteUsage);
+            return Usage(kPaletteUsage);
         colors = *n;
     }
     try {
@@ -155,17 +155,17 @@ int runPalette(const std::vector<std::string>& args) {
             list.push_back(&bitmaps[i]);
         }
         const TPalette palette = CreateOptimizedPaletteFromManyBitmaps(list, colors, 8, systemColors);
-        for (const TPaletteEntry& e : palette.entries())
+        for (const TPaletteEntry& e : palette.Entries())
             std::printf("%d %d %d\n", e.peRed, e.peGreen, e.peBlue);
         return ExitOk;
     } catch (const std::exception& e) {
-        return reportFailure(e.what());
+        return ReportFailure(e.what());
     }
 }
 
-const RegisterCommand reduceCommand("reduce", {kReduceUsage, "reduce a picture to an 8-bit BMP", runReduce});
+const RegisterCommand reduceCommand("reduce", {kReduceUsage, "reduce a picture to an 8-bit BMP", RunReduce});
 const RegisterCommand paletteCommand("palette",
-                                     {kPaletteUsage, "print the optimised palette of pictures", runPalette});
+                                     {kPaletteUsage, "print the optimised palette of pictures", RunPalette});
 
 } // namespace
 } // namespace qm::tool

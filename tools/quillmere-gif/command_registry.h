@@ -21,10 +21,10 @@ struct Command {
     std::function<int(const std::vector<std::string>& args)> run;
 };
 
-std::map<std::string, Command>& commands();
+std::map<std::string, Command>& Commands();
 
 struct RegisterCommand {
-    RegisterCommand(const std::string& name, Command command) { commands()[name] = std::move(command); }
+    RegisterCommand(const std::string& name, Command command) { Commands()[name] = std::move(command); }
 };
 
 } // namespace qm::tool

@@ -11,13 +11,13 @@
 
 namespace qm::tool {
 
-inline int usageError(const Command& command) {
+inline int UsageError(const Command& command) {
     std::fprintf(stderr, "usage: quillmere-gif %s\n", command.usage.c_str());
     return ExitUsage;
 }
 
 // Runs `body` and turns whatever it raises into the tool's message and exit code.
-template <class F> int guarded(F&& body) {
+template <class F> int Guarded(F&& body) {
     try {
         return body();
     } catch (const std::exception& e) {
@@ -27,7 +27,7 @@ template <class F> int guarded(F&& body) {
 }
 
 // Loads `path`, printing every warning as it comes.
-inline void load(TGIFImage& image, const std::string& path) {
+inline void Load(TGIFImage& image, const std::string& path) {
     image.OnWarning = [](const TPersistent&, TGIFSeverity, const std::string& message) {
         std::fprintf(stderr, "quillmere-gif: warning: %s\n", message.c_str());
     };

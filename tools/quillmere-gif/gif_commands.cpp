@@ -16,7 +16,7 @@ namespace qm::tool {
 
 namespace {
 
-const char* versionText(TGIFVersion version) {
+const char* VersionText(TGIFVersion version) {
     switch (version) {
     case TGIFVersion::gv87a:
         return "87a";
@@ -27,7 +27,7 @@ const char* versionText(TGIFVersion version) {
     }
 }
 
-std::string colorTableText(const TGIFColorMap& map) {
+std::string ColorTableText(const TGIFColorMap& map) {
     return map.Count() == 0 ? "none" : std::to_string(map.Count()) + " colours";
 }
 
@@ -39,7 +39,7 @@ struct ControlFields {
     std::string disposal = "-";
 };
 
-ControlFields controlFields(const TGIFSubImage& frame) {
+ControlFields ControlFieldsOf(const TGIFSubImage& frame) {
     ControlFields fields;
     if (const auto* gce = frame.GraphicControlExtension) {
         if (gce->GetTransparent())
@@ -50,7 +50,7 @@ ControlFields controlFields(const TGIFSubImage& frame) {
     return fields;
 }
 
-void printExtension(const TGIFExtension& extension) {
+void PrintExtension(const TGIFExtension& extension) {
     if (const auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(&extension)) {
         std::printf("    loop: %s (%s%s)\n",
                     loop->Loops == 0 ? "for ever" : std::to_string(loop->Loops).c_str(),
@@ -70,11 +70,11 @@ void printExtension(const TGIFExtension& extension) {
     }
 }
 
-void printFrame(int index, const TGIFSubImage& frame) {
+void PrintFrame(int index, const TGIFSubImage& frame) {
     std::printf("frame %d: %dx%d at %d,%d, %s, local colour table: %s\n", index, frame.Width(),
                 frame.Height(), frame.Left(), frame.Top(),
                 frame.Interlaced() ? "interlaced" : "not interlaced",
-                colorTableText(frame.ColorMap()).c_str());
+                ColorTableText(frame.ColorMap()).c_str());
     if (frame.GetEmpty())
         std::printf("    no pixels\n");
     if (const auto* gce = frame.GraphicControlExtension) {
@@ -83,45 +83,45 @@ void printFrame(int index, const TGIFSubImage& frame) {
                     gce->GetTransparent() ? std::to_string(gce->GetTransparentColorIndex()).c_str() : "no");
     }
     for (const auto& extension : frame.Extensions())
-        printExtension(*extension);
+        PrintExtension(*extension);
 }
 
-int runInfo(const std::vector<std::string>& args);
-int runFrames(const std::vector<std::string>& args);
-int runCopy(const std::vector<std::string>& args);
+int RunInfo(const std::vector<std::string>& args);
+int RunFrames(const std::vector<std::string>& args);
+int RunCopy(const std::vector<std::string>& args);
 
-const RegisterCommand infoCommand("info", {"info FILE", "summary of a GIF file and every warning", runInfo});
-const RegisterCommand framesCommand("frames", {"frames FILE", "one tab-separated line per frame", runFrames});
+const RegisterCommand infoCommand("info", {"info FILE", "summary of a GIF file and every warning", RunInfo});
+const RegisterCommand framesCommand("frames", {"frames FILE", "one tab-separated line per frame", RunFrames});
 const RegisterCommand copyCommand("copy", {"copy IN OUT [--rle]", "load and save again (LZW, or run-length)",
-                                           runCopy});
+                                           RunCopy});
 
-int runInfo(const std::vector<std::string>& args) {
+int RunInfo(const std::vector<std::string>& args) {
     if (args.size() != 1)
-        return usageError(commands().at("info"));
-    return guarded([&] {
+        return UsageError(Commands().at("info"));
+    return Guarded([&] {
         TGIFImage image;
-        load(image, args[0]);
+        Load(image, args[0]);
         const TGIFHeader& header = image.Header();
-        std::printf("version: %s\n", versionText(image.Version()));
+        std::printf("version: %s\n", VersionText(image.Version()));
         std::printf("screen: %dx%d, background index %d, aspect ratio %d\n", image.GetWidth(),
                     image.GetHeight(), header.GetBackgroundColorIndex(), header.AspectRatio());
-        std::printf("global colour table: %s\n", colorTableText(header.ColorMap()).c_str());
+        std::printf("global colour table: %s\n", ColorTableText(header.ColorMap()).c_str());
         std::printf("frames: %d\n", image.Images().Count());
         for (int i = 0; i < image.Images().Count(); ++i)
-            printFrame(i, *image.Images().Items(i));
+            PrintFrame(i, *image.Images().Items(i));
         return ExitOk;
     });
 }
 
-int runFrames(const std::vector<std::string>& args) {
+int RunFrames(const std::vector<std::string>& args) {
     if (args.size() != 1)
-        return usageError(commands().at("frames"));
-    return guarded([&] {
+        return UsageError(Commands().at("frames"));
+    return Guarded([&] {
         TGIFImage image;
-        load(image, args[0]);
+        Load(image, args[0]);
         for (int i = 0; i < image.Images().Count(); ++i) {
             const TGIFSubImage& frame = *image.Images().Items(i);
-            const ControlFields fields = controlFields(frame);
+            const ControlFields fields = ControlFieldsOf(frame);
             std::string digest = "-";
             if (!frame.GetEmpty()) {
                 const auto& data = frame.Data();
@@ -139,13 +139,13 @@ int runFrames(const std::vector<std::string>& args) {
     });
 }
 
-int runCopy(const std::vector<std::string>& args) {
+int RunCopy(const std::vector<std::string>& args) {
     const bool rle = args.size() == 3 && args[2] == "--rle";
     if (args.size() != 2 && !rle)
-        return usageError(commands().at("copy"));
-    return guarded([&] {
+        return UsageError(Commands().at("copy"));
+    return Guarded([&] {
         TGIFImage image;
-        load(image, args[0]);
+        Load(image, args[0]);
         image.Compression = rle ? TGIFCompression::gcRLE : TGIFCompression::gcLZW;
         image.SaveToFile(QString::fromStdString(args[1]));
         return ExitOk;

@@ -8,16 +8,16 @@
 
 namespace qm::tool {
 
-std::map<std::string, Command>& commands() {
+std::map<std::string, Command>& Commands() {
     static std::map<std::string, Command> table;
     return table;
 }
 
 namespace {
 
-void printHelp(std::FILE* out) {
+void PrintHelp(std::FILE* out) {
     std::fprintf(out, "usage: quillmere-gif COMMAND [ARGS]\n\ncommands:\n");
-    for (const auto& [name, command] : commands())
+    for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %-48s %s\n", command.usage.c_str(), command.summary.c_str());
 }
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        printHelp(stderr);
+        PrintHelp(stderr);
         return ExitUsage;
     }
     if (args[0] == "--version") {
@@ -37,13 +37,13 @@ int main(int argc, char** argv) {
         return ExitOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        printHelp(stdout);
+        PrintHelp(stdout);
         return ExitOk;
     }
-    const auto found = commands().find(args[0]);
-    if (found == commands().end()) {
+    const auto found = Commands().find(args[0]);
+    if (found == Commands().end()) {
         std::fprintf(stderr, "quillmere-gif: unknown command '%s'\n", args[0].c_str());
-        printHelp(stderr);
+        PrintHelp(stderr);
         return ExitUsage;
     }
     args.erase(args.begin());

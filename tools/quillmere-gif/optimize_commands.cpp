@@ -28,7 +28,7 @@ struct OptimizeRequest {
 };
 
 // "crop,merge,cleanup,colormap" or any subset of them, in any order.
-std::optional<TGIFOptimizeOptions> parseSteps(const std::string& list) {
+std::optional<TGIFOptimizeOptions> ParseSteps(const std::string& list) {
     std::uint8_t bits = 0;
     std::istringstream names(list);
     std::string name;
@@ -42,12 +42,12 @@ std::optional<TGIFOptimizeOptions> parseSteps(const std::string& list) {
                                         [&name](const auto& entry) { return name == entry.first; });
         if (found == std::end(known))
             return std::nullopt;
-        bits = static_cast<std::uint8_t>(bits | TGIFOptimizeOptions{found->second}.bits());
+        bits = static_cast<std::uint8_t>(bits | TGIFOptimizeOptions{found->second}.Value());
     }
     return TGIFOptimizeOptions(bits);
 }
 
-std::optional<OptimizeRequest> parseOptimize(const std::vector<std::string>& args) {
+std::optional<OptimizeRequest> ParseOptimize(const std::vector<std::string>& args) {
     OptimizeRequest request;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -56,7 +56,7 @@ std::optional<OptimizeRequest> parseOptimize(const std::vector<std::string>& arg
         } else if (args[i] == "--keep-smaller") {
             request.keepSmaller = true;
         } else if (args[i] == "--steps" && i + 1 < args.size()) {
-            const auto steps = parseSteps(args[++i]);
+            const auto steps = ParseSteps(args[++i]);
             if (!steps)
                 return std::nullopt;
             request.steps = *steps;
@@ -73,27 +73,27 @@ std::optional<OptimizeRequest> parseOptimize(const std::vector<std::string>& arg
     return request;
 }
 
-void printWarning(const std::string& message) {
+void PrintWarning(const std::string& message) {
     std::fprintf(stderr, "quillmere-gif: warning: %s\n", message.c_str());
 }
 
-QByteArray readWhole(const std::string& path) {
+QByteArray ReadWhole(const std::string& path) {
     QByteArray bytes;
     LoadFromFileWith(QString::fromStdString(path), [&bytes](QIODevice& in) { bytes = in.readAll(); });
     return bytes;
 }
 
-int runOptimize(const std::vector<std::string>& args) {
-    const std::optional<OptimizeRequest> request = parseOptimize(args);
+int RunOptimize(const std::vector<std::string>& args) {
+    const std::optional<OptimizeRequest> request = ParseOptimize(args);
     if (!request) {
         std::fprintf(stderr, "usage: quillmere-gif %s\n", kOptimizeUsage);
         return ExitUsage;
     }
     try {
-        const QByteArray input = readWhole(request->input);
+        const QByteArray input = ReadWhole(request->input);
         TGIFImage image;
         image.OnWarning = [](const TPersistent&, TGIFSeverity, const std::string& message) {
-            printWarning(message);
+            PrintWarning(message);
         };
         QBuffer source;
         source.setData(input);
@@ -103,7 +103,7 @@ int runOptimize(const std::vector<std::string>& args) {
         image.Optimize(request->steps, TColorReduction::rmNone, TDitherMode::dmNearest, 8);
         if (request->mergeColorMaps) {
             if (const int lost = image.OptimizeColorMap(); lost > 0)
-                printWarning(
+                PrintWarning(
                     std::to_string(lost) +
                     " colours found no room in the merged colour table and show as the nearest kept colour");
         }
@@ -130,7 +130,7 @@ const RegisterCommand
     optimizeCommand("optimize", {kOptimizeUsage,
                                  "make a GIF smaller without changing how it looks; prints IN and OUT bytes, "
                                  "frames before and after",
-                                 runOptimize});
+                                 RunOptimize});
 
 } // namespace
 } // namespace qm::tool

@@ -16,14 +16,14 @@ namespace qm::tool {
 
 namespace {
 
-int runRender(const std::vector<std::string>& args);
+int RunRender(const std::vector<std::string>& args);
 
 const RegisterCommand renderCommand(
     "render",
     {"render IN.gif OUTDIR [--speed PERCENT] [--tile WxH] [--opaque]",
-     "play once; OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame", runRender});
+     "play once; OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame", RunRender});
 
-std::optional<int> wholeNumber(std::string_view text) {
+std::optional<int> WholeNumber(std::string_view text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
@@ -31,12 +31,12 @@ std::optional<int> wholeNumber(std::string_view text) {
     return value;
 }
 
-std::optional<QSize> tileSize(const std::string& text) {
+std::optional<QSize> TileSize(const std::string& text) {
     const auto x = text.find('x');
     if (x == std::string::npos)
         return std::nullopt;
-    const auto width = wholeNumber(std::string_view(text).substr(0, x));
-    const auto height = wholeNumber(std::string_view(text).substr(x + 1));
+    const auto width = WholeNumber(std::string_view(text).substr(0, x));
+    const auto height = WholeNumber(std::string_view(text).substr(x + 1));
     if (!width || !height || *width <= 0 || *height <= 0)
         return std::nullopt;
     return QSize(*width, *height);
@@ -48,7 +48,7 @@ struct RenderArguments {
     TPlaybackOptions options;
 };
 
-std::optional<RenderArguments> parse(const std::vector<std::string>& args) {
+std::optional<RenderArguments> Parse(const std::vector<std::string>& args) {
     RenderArguments result;
     std::vector<std::string> plain;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -56,12 +56,12 @@ std::optional<RenderArguments> parse(const std::vector<std::string>& args) {
         if (args[i] == "--opaque") {
             result.options.transparent = false;
         } else if (args[i] == "--speed" && hasValue) {
-            const auto speed = wholeNumber(args[++i]);
+            const auto speed = WholeNumber(args[++i]);
             if (!speed || *speed < 0 || *speed > 1000)
                 return std::nullopt;
             result.options.speed = *speed;
         } else if (args[i] == "--tile" && hasValue) {
-            result.options.tile = tileSize(args[++i]);
+            result.options.tile = TileSize(args[++i]);
             if (!result.options.tile)
                 return std::nullopt;
         } else if (args[i].rfind("--", 0) == 0) {
@@ -77,18 +77,18 @@ std::optional<RenderArguments> parse(const std::vector<std::string>& args) {
     return result;
 }
 
-std::string disposalText(int value) {
+std::string DisposalText(int value) {
     static const char* const names[] = {"dmNone", "dmNoDisposal", "dmBackground", "dmPrevious"};
     return value <= dmPrevious ? names[value] : std::to_string(value);
 }
 
-int runRender(const std::vector<std::string>& args) {
-    const auto parsed = parse(args);
+int RunRender(const std::vector<std::string>& args) {
+    const auto parsed = Parse(args);
     if (!parsed)
-        return usageError(commands().at("render"));
-    return guarded([&] {
+        return UsageError(Commands().at("render"));
+    return Guarded([&] {
         TGIFImage image;
-        load(image, parsed->in);
+        Load(image, parsed->in);
         const QDir outDir(QString::fromStdString(parsed->outDir));
         if (!outDir.mkpath("."))
             throw std::runtime_error("cannot create the folder " + parsed->outDir);
@@ -100,7 +100,7 @@ int runRender(const std::vector<std::string>& args) {
             if (!canvas.save(path, "PNG"))
                 throw std::runtime_error("cannot write " + path.toStdString());
             std::printf("%03d\t%lld\t%s\n", painted, static_cast<long long>(painter.NextWait()),
-                        disposalText(painter.DisposalValue()).c_str());
+                        DisposalText(painter.DisposalValue()).c_str());
             ++painted;
         });
         return ExitOk;

@@ -74,7 +74,7 @@ TEST_P(BitmapFormat, SavedFilesReadBackWithTheSamePixels) {
     const QImage expected = bitmap.Image().convertToFormat(QImage::Format_RGB32);
     const QByteArray file = Saved(bitmap);
     EXPECT_EQ(LE32(file, 28) & 0xFFFF, static_cast<std::uint32_t>(GetParam().bits));
-    const int table = bitmap.Palette() ? bitmap.Palette()->count() : 0;
+    const int table = bitmap.Palette() ? bitmap.Palette()->Count() : 0;
     EXPECT_EQ(LE32(file, 46), static_cast<std::uint32_t>(table));
     EXPECT_EQ(LE32(file, 50), static_cast<std::uint32_t>(table));
     EXPECT_EQ(LE32(file, 10), static_cast<std::uint32_t>(54 + 4 * table));
@@ -133,7 +133,7 @@ TEST(BitmapRows, RowsOutsideTheBitmapAreRefused) {
 TEST(BitmapConversion, FourBitsMapsTrueColourToSixteenStockColours) {
     TBitmap bitmap = Gradient(5, 3);
     bitmap.SetPixelFormat(TPixelFormat::pf4bit);
-    ASSERT_EQ(bitmap.Palette()->count(), 16);
+    ASSERT_EQ(bitmap.Palette()->Count(), 16);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_LT(bitmap.ScanLine(y)[x], 16);

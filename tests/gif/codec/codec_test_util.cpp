@@ -27,7 +27,7 @@ TDecoded DecodeData(TLZWDecoder& decoder, std::span<const std::uint8_t> data, in
     TGIFMemorySource memory(data);
     decoded.result = decoder.Decode({decoded.pixels, width, height, interlaced, fill}, std::ref(memory),
                                     [&](TLZWWarning w) { decoded.warnings.push_back(w); });
-    decoded.consumed = memory.consumed();
+    decoded.consumed = memory.Consumed();
     return decoded;
 }
 

@@ -80,8 +80,8 @@ TEST(LZWDecoder, InterlacedRowsAreMovedToTheirPlaces) {
     std::iota(rows.begin(), rows.end(), 0);
     auto stored = rows;
     int storedRow = 0;
-    for (TInterlaceRows walk(23); !walk.done(); walk.Next(), ++storedRow)
-        std::copy_n(rows.begin() + walk.row() * 4, 4, stored.begin() + storedRow * 4);
+    for (TInterlaceRows walk(23); !walk.Done(); walk.Next(), ++storedRow)
+        std::copy_n(rows.begin() + walk.Row() * 4, 4, stored.begin() + storedRow * 4);
     EXPECT_EQ(storedRow, 23);
     Deinterlace(stored, 4, 23);
     EXPECT_EQ(stored, rows);
