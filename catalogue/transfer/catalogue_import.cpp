@@ -229,12 +229,27 @@ qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& tabl
     return rows;
 }
 
+namespace {
+
+// Qt's JSON parser drops U+FEFF at the start of a string as if it were a byte order mark; written
+// as an escape it is kept. Outside strings the raw bytes are no JSON either way, and a mark that
+// opens the file is the file's own.
+QByteArray EscapeByteOrderMarks(const QByteArray& bytes) {
+    static const QByteArray kMark("\xEF\xBB\xBF");
+    const qsizetype from = bytes.startsWith(kMark) ? kMark.size() : 0;
+    QByteArray rest = bytes.mid(from);
+    return bytes.left(from) + rest.replace(kMark, QByteArrayLiteral("\\ufeff"));
+}
+
+} // namespace
+
 TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray& bytes,
                                  const QString& file) {
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QByteArray escaped = EscapeByteOrderMarks(bytes);
+    const QJsonDocument document = QJsonDocument::fromJson(escaped, &error);
     if (error.error != QJsonParseError::NoError)
-        Fail(file, LineAt(bytes, error.offset), error.errorString());
+        Fail(file, LineAt(escaped, error.offset), error.errorString());
     if (!document.isObject())
         Fail(file, 1, QStringLiteral("the document is not an object of tables"));
     const QJsonObject root = document.object();

@@ -3,6 +3,7 @@
 #include "framework/core/exceptions.h"
 #include "framework/data/unicode_text.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -18,6 +19,17 @@ constexpr int kBusyTimeoutMs = 10000;
 
 std::string_view Utf8(const void* text, int bytes) {
     return {static_cast<const char*>(text), static_cast<size_t>(bytes)};
+}
+
+// A stored text with every character: QString::fromUtf8 drops a leading U+FEFF as a byte order
+// mark, and a row read without it would be written back without it, or not be found again by an
+// update that compares all its values. (Sorting and LIKE may ignore the invisible mark.)
+QString StoredText(const char* text, int bytes) {
+    static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+    if (bytes < 3 || std::memcmp(text, kByteOrderMark, 3) != 0)
+        return QString::fromUtf8(text, bytes);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text, bytes));
 }
 
 std::string_view ValueUtf8(sqlite3_value* value) {
@@ -275,7 +287,7 @@ QVariant TSQLiteStatement::Column(int column) const {
         return {};
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)));
+        return QVariant(StoredText(text, sqlite3_column_bytes(stmt_, column)));
     }
     }
 }

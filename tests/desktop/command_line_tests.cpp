@@ -182,13 +182,14 @@ TEST(ImportJetConcurrency, OfTwoConversionsIntoOneFolderOneWinsAndTheOtherRefuse
 }
 
 // A catalogue whose texts are hard to carry: quotes, commas, every kind of line break, NULL and
-// empty side by side, texts that look like numbers or like NULL, non-ASCII and an emoji, large
-// and negative numbers.
+// empty side by side, texts that look like numbers or like NULL, non-ASCII and an emoji, a text
+// that starts with U+FEFF (no byte order mark to drop), large and negative numbers.
 void WriteHostileCatalogue(const QString& fileName) {
     TSQLiteConnection connection(fileName, TOpenMode::omCreate);
     CreateCatalogueSchema(connection);
     connection.Execute(QStringLiteral(
-        "INSERT INTO CD VALUES (1, 'Disc, \"one\"'), (5, ''), (6, NULL), (7, 'NULL');"
+        "INSERT INTO CD VALUES (1, 'Disc, \"one\"'), (5, ''), (6, NULL), (7, 'NULL'), (8, char(65279) || "
+        "'marked');"
         "INSERT INTO Category VALUES (2, '007'), (3, ' padded ');"
         "INSERT INTO Type VALUES (4000000000, 'Größe ½ – 日本 😀');"
         "INSERT INTO SOFTWARE VALUES (1, 'O''Brien''s \"Tool\"', 1, 2, 4000000000, 'a,b,,c', "
@@ -205,7 +206,7 @@ TEST_P(ExportImportRoundTrip, KeepsEveryRowAndValueExactly) {
     WriteHostileCatalogue(source.Path("swdb.mdb"));
     const test::ToolRun exported = source.Run({"export", "--format", GetParam(), "out"});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    EXPECT_EQ(exported.out, "CD: 4 rows\nCategory: 2 rows\nType: 1 row\nSOFTWARE: 3 rows\n");
+    EXPECT_EQ(exported.out, "CD: 5 rows\nCategory: 2 rows\nType: 1 row\nSOFTWARE: 3 rows\n");
     test::TWorkFolder target;
     const test::ToolRun imported = target.Run({"import", "--format", GetParam(), source.Path("out")});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
@@ -222,7 +223,9 @@ TEST(ExportFormat, CsvIsRfc4180WithNullAsABareEmptyField) {
     test::TWorkFolder folder;
     WriteHostileCatalogue(folder.Path("swdb.mdb"));
     ASSERT_EQ(folder.Run({"export"}).exitCode, 0);
-    EXPECT_EQ(folder.Read("CD.csv"), "ID,Name\r\n1,\"Disc, \"\"one\"\"\"\r\n5,\"\"\r\n6,\r\n7,\"NULL\"\r\n");
+    EXPECT_EQ(
+        folder.Read("CD.csv"),
+        "ID,Name\r\n1,\"Disc, \"\"one\"\"\"\r\n5,\"\"\r\n6,\r\n7,\"NULL\"\r\n8,\"\xEF\xBB\xBFmarked\"\r\n");
 }
 
 // Bad input, each refused with the file and line named, the catalogue left as it was.
@@ -280,13 +283,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TBadInput{"CsvNotUtf8", "csv", "Category.csv", "007", "0\xff",
                                 "Category.csv, line 2: bytes that are not UTF-8"},
                       TBadInput{"JsonMissingColumn", "json", "catalogue.json", "\"Name\": \"\", \"CDID\"",
-                                "\"CDID\"", "catalogue.json, line 17: the column Name is missing"},
+                                "\"CDID\"", "catalogue.json, line 18: the column Name is missing"},
                       TBadInput{"JsonTextInId", "json", "catalogue.json", "{\"ID\": 5,", "{\"ID\": \"5\",",
                                 "catalogue.json, line 4: ID holds the text \"5\""},
                       TBadInput{"JsonDuplicateId", "json", "catalogue.json", "{\"ID\": 3,", "{\"ID\": 2,",
-                                "catalogue.json, line 10: the ID 2 appears twice in table Category"},
+                                "catalogue.json, line 11: the ID 2 appears twice in table Category"},
                       TBadInput{"JsonTruncated", "json", "catalogue.json", "\"SOFTWARE\": [", nullptr,
-                                "catalogue.json, line 15"}),
+                                "catalogue.json, line 16"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // CSV as other programs write it: numbers with a sign, blanks, leading zeros or in quotes, a

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringDecoder>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -86,10 +87,13 @@ QJsonObject CatalogueRows(const QString& catalogueFile) {
                 case SQLITE_INTEGER:
                     row.insert(name, static_cast<qint64>(sqlite3_column_int64(select, c)));
                     break;
-                default:
-                    row.insert(
-                        name, QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, c)),
-                                                sqlite3_column_bytes(select, c)));
+                default: {
+                    // Every character, a leading U+FEFF too (QString::fromUtf8 would drop it).
+                    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+                    row.insert(name, QString(utf8(QByteArrayView(
+                                         reinterpret_cast<const char*>(sqlite3_column_text(select, c)),
+                                         sqlite3_column_bytes(select, c)))));
+                }
                 }
             }
             rows.append(row);

@@ -137,6 +137,26 @@ TEST_F(QueryEditing, WhereAllCriteriaRefuseARowChangedInAnyColumn) {
     EXPECT_EQ(NamesInFile(), QStringLiteral("a,c"));
 }
 
+// U+FEFF at the start of a text is a character of it, not a byte order mark to drop: a row read
+// without it would be written back without it, or not be found by criteria over all its values.
+TEST(QueryStoredText, ALeadingByteOrderMarkIsKeptAndTheRowFoundByAllItsValues) {
+    const QString mark(QChar(0xFEFF));
+    const QStringList names{mark + "once", mark + mark + "twice", "plain"};
+    test::OpenTable table{names};
+    TQuery& query = table.query;
+    for (int row = 0; row < names.size(); ++row) {
+        query.MoveTo(row);
+        EXPECT_EQ(query.FieldByName(kName).toString(), names[row]) << row;
+    }
+    query.SetUpdateCriteria(TUpdateCriteria::ucWhereAll);
+    query.MoveTo(1);
+    query.Edit();
+    query.SetFieldValue(QStringLiteral("N"), 7);
+    query.Post();
+    EXPECT_EQ(table.db.ReadBack(QStringLiteral("SELECT hex(Name) FROM T WHERE N = 7")).toString(),
+              QStringLiteral("EFBBBFEFBBBF7477696365"));
+}
+
 TEST_F(QueryEditing, DeletingARowGoneElsewhereIsAnError) {
     db.Execute(QStringLiteral("DELETE FROM T WHERE ID = 1"));
     query.SetUpdateCriteria(TUpdateCriteria::ucKeyOnly);
