@@ -116,8 +116,8 @@ int RunImportCommand(const QStringList& arguments) {
         return kExitUsage;
     if (parsed->folders.size() != 1)
         return UsageError(QStringLiteral("import reads from one folder"));
-    TSingleInstance instance;
-    if (!instance.TryAcquire()) {
+    TCatalogueMarker marker(kCatalogueFile);
+    if (!marker.TryAcquire()) {
         PrintError(QStringLiteral("Quillmere is running; close it before importing into its catalogue"));
         return kExitFailed;
     }
