@@ -219,6 +219,30 @@ TEST_P(ExportImportRoundTrip, KeepsEveryRowAndValueExactly) {
 INSTANTIATE_TEST_SUITE_P(CommandLine, ExportImportRoundTrip, ::testing::Values("csv", "json"),
                          [](const auto& info) { return std::string(info.param); });
 
+// A text stored as bytes that are no UTF-8 (another tool wrote it) has no faithful form in either
+// format: the export says where it is instead of writing U+FFFD, and writes no file.
+class ExportRefusesBytes : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ExportRefusesBytes, ThatAreNotUtf8NamingTableRowAndColumn) {
+    test::TWorkFolder source;
+    WriteHostileCatalogue(source.Path("swdb.mdb"));
+    {
+        TSQLiteConnection connection(source.Path("swdb.mdb"), TOpenMode::omReadWrite);
+        // Latin-1, as a tool of the code-page days would have written it.
+        connection.Execute(QStringLiteral("UPDATE SOFTWARE SET Description = CAST(X'44E9736972E9' AS TEXT) "
+                                          "WHERE ID = 2"));
+    }
+    const test::ToolRun exported = source.Run({"export", "--format", GetParam(), "out"});
+    EXPECT_EQ(exported.exitCode, 1);
+    EXPECT_EQ(exported.err,
+              "quillmere: Table SOFTWARE, row with ID 2, column Description: the text is not valid "
+              "UTF-8; the export writes UTF-8 only, so correct this text first\n");
+    EXPECT_TRUE(QDir(source.Path("out")).entryList(QDir::Files).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, ExportRefusesBytes, ::testing::Values("csv", "json"),
+                         [](const auto& info) { return std::string(info.param); });
+
 TEST(ExportFormat, CsvIsRfc4180WithNullAsABareEmptyField) {
     test::TWorkFolder folder;
     WriteHostileCatalogue(folder.Path("swdb.mdb"));
