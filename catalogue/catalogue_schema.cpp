@@ -95,11 +95,19 @@ void CreateCatalogueFile(const QString& fileName) {
 
 } // namespace
 
-void CreateCatalogueSchema(TSQLiteConnection& connection) {
+void CreateCatalogueTables(TSQLiteConnection& connection) {
     for (const char* statement : kSchema)
         connection.Execute(QLatin1String(statement));
+}
+
+void CreateCatalogueIndexes(TSQLiteConnection& connection) {
     CreateIndexes(connection);
     CreateSoftwareKeys(connection);
+}
+
+void CreateCatalogueSchema(TSQLiteConnection& connection) {
+    CreateCatalogueTables(connection);
+    CreateCatalogueIndexes(connection);
 }
 
 QString CatalogueSchemaProblem(TSQLiteConnection& connection) {
