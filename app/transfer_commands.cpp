@@ -2,7 +2,7 @@
 #include "app/catalogue_backup.h"
 #include "app/command_line.h"
 #include "app/single_instance.h"
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
 #include "jet/jet_database.h"

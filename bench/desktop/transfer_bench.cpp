@@ -11,7 +11,7 @@
 //   the same rows written into tables that carry their indexes and sort keys from the start.
 // Each iteration runs ours and the peer on the same input; the counters give both times and
 // their ratio (ours / peer).
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "catalogue/transfer/source_conversion.h"
 #include "framework/data/sqlite_connection.h"

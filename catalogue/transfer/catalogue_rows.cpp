@@ -1,6 +1,6 @@
 #include "catalogue/transfer/catalogue_rows.h"
 
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "framework/core/exceptions.h"
 
 #include <QDateTime>

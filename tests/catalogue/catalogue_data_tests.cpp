@@ -1,6 +1,6 @@
 // The catalogue file: a new one when missing, never a changed byte in a file that is not one,
 // and an ordinary SQLite database that the standard shell reads and checks.
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "framework/core/exceptions.h"
 #include "tests/catalogue/shell.h"
 

@@ -1,4 +1,4 @@
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_tables.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,7 +1,7 @@
 // Killing the program in the middle of a burst of posts never leaves a damaged file or a row
 // that was only partly written, and every post reported as done is in the file: the only
 // difference allowed is the one post the kill cut off before its report.
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "tests/catalogue/burst_rows.h"
 #include "tests/catalogue/shell.h"
 

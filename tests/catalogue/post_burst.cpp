@@ -2,7 +2,7 @@
 // fast as it can until it is killed. Each finished post is reported on its own output line as the
 // name the row had before (empty for a new row), a tab and the name it has now; names carry the
 // run's tag, so that every run writes names of its own.
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "tests/catalogue/burst_rows.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // The Software statements of the search mask and the title clicks, turned into statements over
 // the sort keys; anything else keeps its own way.
-#include "catalogue/software_keys_statement.h"
+#include "catalogue/db/software_keys_statement.h"
 
 #include <gtest/gtest.h>
 

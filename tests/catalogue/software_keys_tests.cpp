@@ -2,8 +2,8 @@
 // the standard shell, which knows none of the program's functions; built for an older catalogue
 // at open without a row lost; and a search or sort through them gives the very rows, in the very
 // order, of the statement run row by row with the program's collation and LIKE.
-#include "catalogue/catalogue_data.h"
-#include "catalogue/software_keys.h"
+#include "catalogue/db/catalogue_data.h"
+#include "catalogue/db/software_keys.h"
 #include "framework/data/sqlite_connection.h"
 #include "tests/catalogue/shell.h"
 

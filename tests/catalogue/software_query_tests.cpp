@@ -1,4 +1,4 @@
-#include "catalogue/software_query.h"
+#include "catalogue/db/software_query.h"
 
 #include <gtest/gtest.h>
 #include <map>

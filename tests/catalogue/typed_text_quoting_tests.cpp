@@ -1,7 +1,7 @@
 // Texts typed into the search mask and the table-tab filters run against a real SQLite catalogue:
 // whatever the text holds, the statement stays one statement and finds exactly the rows holding it.
-#include "catalogue/catalogue_tables.h"
-#include "catalogue/software_query.h"
+#include "catalogue/db/catalogue_tables.h"
+#include "catalogue/db/software_query.h"
 #include "tests/support/sqlite_file.h"
 
 #include <QStringList>

@@ -4,7 +4,7 @@
 #include "app/jet_startup.h"
 #include "app/startup.h"
 #include "app/tform1.h"
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "framework/controls/application.h"
 #include "framework/data/sqlite_connection.h"
 #include "tests/desktop/desktop_test_support.h"

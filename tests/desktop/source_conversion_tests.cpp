@@ -1,7 +1,7 @@
 // The mapping of another database's tables onto the four catalogue tables, on a table source of
 // the test's own: names found whatever their case and order, values kept as they are, and rows
 // a catalogue cannot hold refused with the table, the row and the column named.
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/source_conversion.h"
 #include "framework/core/exceptions.h"
 #include "tests/desktop/desktop_test_support.h"

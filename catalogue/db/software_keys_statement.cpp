@@ -1,6 +1,6 @@
-#include "catalogue/software_keys_statement.h"
+#include "catalogue/db/software_keys_statement.h"
 
-#include "catalogue/sql_text.h"
+#include "catalogue/db/sql_text.h"
 
 #include <QStringList>
 #include <algorithm>

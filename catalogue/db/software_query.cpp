@@ -1,6 +1,6 @@
-#include "catalogue/software_query.h"
+#include "catalogue/db/software_query.h"
 
-#include "catalogue/sql_text.h"
+#include "catalogue/db/sql_text.h"
 
 #include <array>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_tables.h"
 
-#include "catalogue/sql_text.h"
+#include "catalogue/db/sql_text.h"
 
 #include <array>
 

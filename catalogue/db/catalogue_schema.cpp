@@ -1,6 +1,6 @@
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 
-#include "catalogue/software_keys.h"
+#include "catalogue/db/software_keys.h"
 #include "framework/core/exceptions.h"
 #include "framework/data/sqlite_connection.h"
 

@@ -1,4 +1,4 @@
-#include "catalogue/catalogue_statements.h"
+#include "catalogue/db/catalogue_statements.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "catalogue/sql_text.h"
+#include "catalogue/db/sql_text.h"
 
 namespace qm {
 

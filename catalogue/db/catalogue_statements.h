@@ -2,9 +2,9 @@
 // Runs the catalogue's statements on the data module's queries: replacing a query's statement,
 // the name-to-ID look-ups of the search mask and the Software statement built from the mask.
 
-#include "catalogue/catalogue_data.h"
-#include "catalogue/catalogue_tables.h"
-#include "catalogue/software_query.h"
+#include "catalogue/db/catalogue_data.h"
+#include "catalogue/db/catalogue_tables.h"
+#include "catalogue/db/software_query.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
-#include "catalogue/software_keys.h"
+#include "catalogue/db/software_keys.h"
 
-#include "catalogue/software_keys_statement.h"
+#include "catalogue/db/software_keys_statement.h"
 #include "framework/core/exceptions.h"
 #include "framework/data/sqlite_connection.h"
 

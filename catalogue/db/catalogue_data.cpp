@@ -1,7 +1,7 @@
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 
-#include "catalogue/catalogue_schema.h"
-#include "catalogue/software_keys.h"
+#include "catalogue/db/catalogue_schema.h"
+#include "catalogue/db/software_keys.h"
 
 namespace qm {
 

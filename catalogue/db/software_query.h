@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_tables.h"
 
 #include <QString>
 #include <QtGlobal>
