@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 
 namespace qm {
 
@@ -235,6 +236,10 @@ void TForm1::BindDataControls() {
     ui.DBNavigatorCategory->SetDataSet(&data.ADOQueryCategory);
     ui.DBNavigatorType->SetDataSet(&data.ADOQueryType);
     ui.DBMemoDescription->SetDataSet(&data.ADOQuerySoftware, QStringLiteral("Description"));
+    for (auto [navigator, grid] :
+         {std::pair{ui.DBNavigatorSoftware, ui.DBGridSoftware}, std::pair{ui.DBNavigatorCD, ui.DBGridCD},
+          std::pair{ui.DBNavigatorCategory, ui.DBGridCategory}, std::pair{ui.DBNavigatorType, ui.DBGridType}})
+        connect(navigator, &TDBNavigator::Inserted, grid, &TDBGrid::EditNewRow);
     ui.DBMemoDescription->SetWordWrap(ui.WordWrapDescription1->isChecked());
 }
 

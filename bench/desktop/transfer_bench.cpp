@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -106,6 +107,8 @@ void ReadJetTableIntoSqlite(const QString& jetFile, const QString& table, const 
 // inside this process, is given too (layer_ms), to show what the process around it costs.
 void BM_JetTableBesideMdbExport(benchmark::State& state) {
     const QString jetFile = QStringLiteral(QM_JET_SAMPLES "/nwind.mdb");
+    if (!QFileInfo::exists(jetFile))
+        return state.SkipWithError("no Jet samples: set QM_JET_SAMPLES_DIR");
     const QString table = QStringLiteral("Order Details");
     QTemporaryDir dir;
     const QString self = QCoreApplication::applicationFilePath();
@@ -126,6 +129,8 @@ void BM_JetTableBesideMdbExport(benchmark::State& state) {
 // The program's own path for a Jet catalogue, beside mdb-export writing each of its tables.
 void BM_ImportJetBesideMdbExport(benchmark::State& state) {
     const QString jetFile = QStringLiteral(QM_JET_SAMPLES "/catalogue-small.mdb");
+    if (!QFileInfo::exists(jetFile))
+        return state.SkipWithError("no Jet samples: set QM_JET_SAMPLES_DIR");
     QTemporaryDir dir;
     const QProcessEnvironment environment = OwnRuntime(dir);
     double ours = 0;

@@ -139,6 +139,14 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+void TDBGrid::EditNewRow() {
+    TQuery* dataSet = DataSet();
+    if (!dataSet || dataSet->InsertRow() < 0)
+        return;
+    setCurrentIndex(model_->index(dataSet->InsertRow(), FirstEditableColumn()));
+    setFocus(Qt::OtherFocusReason);
+}
+
 // Down on the last row starts a new row below it, unless that row is a new one not typed in.
 bool TDBGrid::AppendOnDown() {
     TQuery& dataSet = *DataSet();

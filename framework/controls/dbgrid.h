@@ -54,6 +54,9 @@ public:
     QList<int> SelectedRows() const;
     // What Ctrl+Delete does: asks under dgConfirmDelete, then deletes. False when nothing went.
     bool DeleteRows();
+    // Takes the focus onto the current row's first editable cell, so that typing goes into a row
+    // just started wherever the command to start it came from.
+    void EditNewRow();
 
 signals:
     void TitleClick(int column);

@@ -79,7 +79,9 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
     case nbLast:
         return dataSet_->Last();
     case nbInsert:
-        return dataSet_->Insert();
+        dataSet_->Insert();
+        emit Inserted();
+        return;
     case nbDelete:
         if (Confirm(this, QStringLiteral("Delete record?")))
             dataSet_->Delete();

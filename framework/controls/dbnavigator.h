@@ -28,6 +28,10 @@ public:
     // Runs what a click on the button does.
     void BtnClick(TNavigateBtn button);
 
+signals:
+    // A new row was started from the Insert button: the owner moves the typing into it.
+    void Inserted();
+
 private:
     void UpdateButtons();
 

@@ -202,7 +202,7 @@ bool TQuery::IsKeyField(int field) const {
 }
 
 QVariant TQuery::Field(int field) const {
-    if (!Active() || recNo_ < 0)
+    if (!Active() || recNo_ < 0 || recNo_ >= DisplayRowCount())
         return {};
     FieldName(field); // range check
     return DisplayedValue(recNo_, field);
@@ -440,8 +440,12 @@ void TQuery::SettleAfterRowRemoved() {
     emit currentRowChanged(recNo_);
 }
 
+// Controls read the current row as soon as they hear of the state change, so a new row that was
+// never written is gone, and the current row is one that exists, before they are told.
 void TQuery::LeaveEditing() {
     if (state_ == TDataSetState::dsInsert || state_ == TDataSetState::dsEdit) {
+        if (state_ == TDataSetState::dsInsert)
+            recNo_ = std::min(recNo_, RecordCount() - 1);
         buffer_.clear();
         original_.clear();
         modified_.clear();

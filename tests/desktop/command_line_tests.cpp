@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 class ImportJet : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ImportJet, ConvertsEveryRowAndCountsThem) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     const test::ToolRun run = folder.Run({"import-jet", test::JetSample(QLatin1String(GetParam()))});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -70,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, ImportJet,
                          });
 
 TEST(ImportJetRefuses, AnExistingCatalogueWithoutReplaceAndAJetFileThatIsNoCatalogue) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     folder.Write("swdb.mdb", "mine");
     test::ToolRun run = folder.Run({"import-jet", test::JetSample("catalogue-small.mdb")});
@@ -85,6 +87,7 @@ TEST(ImportJetRefuses, AnExistingCatalogueWithoutReplaceAndAJetFileThatIsNoCatal
 }
 
 TEST(ExportRefuses, AFileThatIsNoCatalogueNamingItAndAJetFileWithTheWayToConvertIt) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     folder.Write("swdb.mdb", "a text file\n");
     test::ToolRun run = folder.Run({"export"});
@@ -98,6 +101,7 @@ TEST(ExportRefuses, AFileThatIsNoCatalogueNamingItAndAJetFileWithTheWayToConvert
 }
 
 TEST(ImportJetReplace, KeepsAReplacedJetFileByteForByteUnderAFreeName) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     folder.Copy(test::JetSample("catalogue-small.mdb"), "swdb.mdb");
     folder.Write("swdb.mdb.jet", "an older keep");
@@ -109,6 +113,7 @@ TEST(ImportJetReplace, KeepsAReplacedJetFileByteForByteUnderAFreeName) {
 }
 
 TEST(ImportJetReplace, KeepsAReplacedCatalogueAsItsBackup) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     ASSERT_EQ(folder.Run({"import-jet", test::JetSample("catalogue-small.mdb")}).exitCode, 0);
     const QJsonObject before = test::CatalogueRows(folder.Path("swdb.mdb"));
@@ -128,6 +133,7 @@ struct TDamage {
 class DamagedJetFile : public ::testing::TestWithParam<TDamage> {};
 
 TEST_P(DamagedJetFile, EndsInAClearMessageOrAComplete) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     QByteArray bytes = folder.Read(test::JetSample("catalogue-small.mdb"));
     if (GetParam().keep >= 0)
@@ -165,6 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ImportJetConcurrency, OfTwoConversionsIntoOneFolderOneWinsAndTheOtherRefuses) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     QProcess first;
     QProcess second;

@@ -53,6 +53,7 @@ QStringList Files(const test::TWorkFolder& folder) {
 }
 
 TEST(JetStartup, OnYesTheJetFileIsKeptByteForByteAndANewCatalogueTakesItsPlace) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     const QByteArray jet = folder.Read(test::JetSample("catalogue-small.mdb"));
     folder.Write("swdb.mdb", jet);
@@ -68,6 +69,7 @@ TEST(JetStartup, OnYesTheJetFileIsKeptByteForByteAndANewCatalogueTakesItsPlace) 
 }
 
 TEST(JetStartup, OnNoNothingChangesAndStartUpEnds) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     folder.Copy(test::JetSample("catalogue-small.mdb"), "swdb.mdb");
     TBoxAnswerer no(QMessageBox::No);
@@ -88,6 +90,7 @@ struct TRefusal {
 class JetStartupRefuses : public ::testing::TestWithParam<TRefusal> {};
 
 TEST_P(JetStartupRefuses, WithTheReasonWithoutAskingAndUntouched) {
+    QM_NEEDS_JET_SAMPLES();
     const TRefusal& refusal = GetParam();
     test::TWorkFolder folder;
     QByteArray bytes = folder.Read(test::JetSample(QLatin1String(refusal.sample)));
@@ -177,6 +180,7 @@ TEST(DesktopStart, KeepsTheCatalogueInTheUsersDataFolderMadeWhenMissing) {
 }
 
 TEST(JetStartup, ASecondStartWhileTheFirstAsksEndsAtOnceAndTouchesNothing) {
+    QM_NEEDS_JET_SAMPLES();
     test::TWorkFolder folder;
     folder.Copy(test::JetSample("catalogue-small.mdb"), "swdb.mdb");
     QProcess first;

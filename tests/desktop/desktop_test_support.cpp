@@ -16,6 +16,10 @@ QString JetSample(const QString& name) {
     return path;
 }
 
+bool JetSamplesPresent() {
+    return QFile::exists(QStringLiteral(QM_JET_SAMPLES "/catalogue-small.mdb"));
+}
+
 QJsonObject ExpectedSampleCatalogue() {
     QFile file(JetSample(QStringLiteral("catalogue-small.expected.json")));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));

@@ -13,6 +13,13 @@ namespace qm::test {
 
 // A Jet sample of the shared test data (catalogue-small.mdb, nwind.mdb, ...).
 QString JetSample(const QString& name);
+// Whether the folder of Jet samples (the build setting QM_JET_SAMPLES_DIR) is there.
+bool JetSamplesPresent();
+
+// Skips the test when the Jet samples kept outside the repository are absent.
+#define QM_NEEDS_JET_SAMPLES()                                                                               \
+    if (!::qm::test::JetSamplesPresent())                                                                    \
+    GTEST_SKIP() << "no Jet samples: set QM_JET_SAMPLES_DIR (now " QM_JET_SAMPLES ")"
 // The rows every catalogue sample holds, as the samples' README gives them.
 QJsonObject ExpectedSampleCatalogue();
 

@@ -25,6 +25,7 @@ QStringList TypeNames(const TJetDatabase& database, const QString& table) {
 }
 
 TEST(JetReading, Jet3NorthwindListsItsNineTablesWithNonAsciiNamesAndEveryRow) {
+    QM_NEEDS_JET_SAMPLES();
     const TJetDatabase database(test::JetSample(QStringLiteral("nwind.mdb")));
     EXPECT_EQ(database.FormatName(), "Jet 3");
     const QStringList tables = database.TableNames();
@@ -37,6 +38,7 @@ TEST(JetReading, Jet3NorthwindListsItsNineTablesWithNonAsciiNamesAndEveryRow) {
 }
 
 TEST(JetReading, Jet3ColumnTypesComeOutAsTheirValues) {
+    QM_NEEDS_JET_SAMPLES();
     const TJetDatabase database(test::JetSample(QStringLiteral("nwind.mdb")));
     EXPECT_EQ(TypeNames(database, QStringLiteral("Products")),
               (QStringList{"ProductID:Long Integer", "ProductName:Text", "SupplierID:Long Integer",
@@ -57,6 +59,7 @@ TEST(JetReading, Jet3ColumnTypesComeOutAsTheirValues) {
 }
 
 TEST(JetReading, Jet3TextsAreDecodedFromTheFilesCodePage) {
+    QM_NEEDS_JET_SAMPLES();
     const TJetDatabase database(test::JetSample(QStringLiteral("nwind.mdb")));
     QStringList cities;
     database.ReadRows(QStringLiteral("Customers"),
@@ -66,6 +69,7 @@ TEST(JetReading, Jet3TextsAreDecodedFromTheFilesCodePage) {
 }
 
 TEST(JetReading, Jet4DatesFarFromTodayAndMemosWithLineBreaks) {
+    QM_NEEDS_JET_SAMPLES();
     const TJetDatabase database(test::JetSample(QStringLiteral("DateTestDatabase.mdb")));
     EXPECT_EQ(database.FormatName(), "Jet 4");
     EXPECT_EQ(database.TableNames(), QStringList{"DateTest"});
@@ -84,6 +88,7 @@ class JetCatalogueSample : public ::testing::TestWithParam<const char*> {};
 // Compressed and plain Unicode in one file, an emoji, NULL against empty text, a 20,000-character
 // memo over a chain of pages, deleted rows left out.
 TEST_P(JetCatalogueSample, EveryRowIsReadAsStored) {
+    QM_NEEDS_JET_SAMPLES();
     const TJetDatabase database(test::JetSample(QLatin1String(GetParam())));
     const QJsonObject expected = test::ExpectedSampleCatalogue();
     for (const QString& table : expected.keys()) {

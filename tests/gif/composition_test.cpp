@@ -46,7 +46,7 @@ int Differences(const QImage& ours, const QImage& theirs) {
 
 TEST(Composition, EveryCorpusAnimationMatchesImageMagicksCoalesce) {
     if (!QFileInfo::exists(GifCorpusDir()) || RunProgram(kImageMagick, {"-version"}).exitCode != 0)
-        GTEST_SKIP() << "needs the shared corpus and ImageMagick";
+        GTEST_SKIP() << "needs ImageMagick and the GIF corpus: set QM_GIF_CORPUS_DIR";
     const std::vector<QString> animations = CorpusAnimations(8'000'000);
     ASSERT_FALSE(animations.empty());
     for (const QString& path : animations) {

@@ -184,7 +184,7 @@ std::unique_ptr<test::LoadedGif> Load(const QString& path) {
 TEST(OptimizeCorpus, NoAnimationShowsAnythingDifferentAndGiflibReadsEveryResult) {
     const QString corpus = test::GifCorpusDir();
     if (!QFileInfo::exists(corpus))
-        GTEST_SKIP() << "no corpus at " << corpus.toStdString();
+        GTEST_SKIP() << "no GIF corpus: set QM_GIF_CORPUS_DIR (now " << corpus.toStdString() << ")";
     QTemporaryDir dir;
     int animations = 0;
     QDirIterator files(corpus, {"*.gif"}, QDir::Files, QDirIterator::Subdirectories);
