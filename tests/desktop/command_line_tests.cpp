@@ -1,7 +1,7 @@
 // The command line as its users run it: the built program in a folder of its own on real files.
 #include "catalogue/db/catalogue_schema.h"
 #include "framework/data/sqlite_connection.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -7,7 +7,7 @@
 #include "catalogue/db/catalogue_schema.h"
 #include "framework/controls/application.h"
 #include "framework/data/sqlite_connection.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QDir>
 #include <QLabel>

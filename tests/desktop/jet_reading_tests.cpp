@@ -1,7 +1,7 @@
 // Reading real Jet files through libmdb: tables, column types, memos and text encodings of Jet 3
 // and Jet 4, NULL apart from empty text, and the catalogue samples against their known rows.
 #include "jet/jet_database.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QDateTime>
 #include <QJsonArray>

@@ -4,7 +4,7 @@
 #include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/source_conversion.h"
 #include "framework/core/exceptions.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QJsonArray>
 #include <gtest/gtest.h>

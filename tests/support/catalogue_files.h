@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the desktop tests: the real Jet sample files, the built program run in a folder of
-// its own, and catalogues read back row by row with the type of every value.
+// Helpers of the Jet, transfer, command and desktop tests: the real Jet sample files, the built program run
+// in a folder of its own, and catalogues read back row by row with the type of every value.
 
 #include "tests/support/tool_run.h"
 

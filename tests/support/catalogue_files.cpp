@@ -1,4 +1,4 @@
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QDir>
 #include <QFile>
