@@ -3,7 +3,7 @@
 // name the row had before (empty for a new row), a tab and the name it has now; names carry the
 // run's tag, so that every run writes names of its own.
 #include "catalogue/db/catalogue_data.h"
-#include "tests/catalogue/burst_rows.h"
+#include "tests/catalogue/db/burst_rows.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // that was only partly written, and every post reported as done is in the file: the only
 // difference allowed is the one post the kill cut off before its report.
 #include "catalogue/db/catalogue_data.h"
-#include "tests/catalogue/burst_rows.h"
+#include "tests/catalogue/db/burst_rows.h"
 #include "tests/catalogue/shell.h"
 
 #include <QProcess>
