@@ -4,8 +4,8 @@
 // F5 to F8 in the grids and the search mask switch pages; the description memo is marked as typed
 // in on every key release and saved when the focus leaves it.
 
-#include "catalogue/catalogue_data.h"
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_data.h"
+#include "catalogue/db/catalogue_tables.h"
 #include "catalogue/main_window_state.h"
 #include "catalogue/wheel_totals.h"
 

@@ -57,8 +57,8 @@ int RunImportJetCommand(const QStringList& arguments) {
         PrintError(QStringLiteral("the file '%1' does not exist").arg(jetFile));
         return kExitFailed;
     }
-    TSingleInstance instance;
-    if (!instance.TryAcquire()) {
+    TCatalogueMarker marker(kCatalogueFile);
+    if (!marker.TryAcquire()) {
         PrintError(QStringLiteral("Quillmere is running or converting already; try again when it has ended"));
         return kExitFailed;
     }

@@ -1,6 +1,8 @@
 #include "app/single_instance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
@@ -9,6 +11,16 @@ namespace qm {
 namespace {
 
 const QByteArray kRaiseRequest = QByteArrayLiteral("raise\n");
+
+// One name for every spelling of a catalogue's path: its folder resolved (links, "..", a relative
+// path), the file itself need not exist yet.
+QString CatalogueMarkerName(const QString& catalogueFile) {
+    const QFileInfo file(catalogueFile);
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    const QString path = (folder.isEmpty() ? file.absolutePath() : folder) + u'/' + file.fileName();
+    return QStringLiteral("Quillmere-%1.lock")
+        .arg(QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex()));
+}
 
 } // namespace
 
@@ -68,6 +80,11 @@ void TSingleInstance::ReadRequest(QLocalSocket* socket) {
     if (socket->readLine() == kRaiseRequest)
         emit RaiseRequested();
     socket->disconnectFromServer();
+}
+
+TCatalogueMarker::TCatalogueMarker(const QString& catalogueFile, const QString& directory)
+    : lock_(QDir(directory).filePath(CatalogueMarkerName(catalogueFile))) {
+    lock_.setStaleLockTime(0);
 }
 
 } // namespace qm

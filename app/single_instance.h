@@ -43,4 +43,21 @@ private:
     QLocalServer server_;
 };
 
+// TCatalogueMarker: the catalogue file a process writes to, held from its start to its end by the
+// running window and by a command that imports. Another folder's catalogue has a marker of its
+// own, so a command may fill it while the window is open on this one. The marker is a lock file
+// in the user's runtime directory named after the catalogue's full path.
+class TCatalogueMarker {
+public:
+    explicit TCatalogueMarker(const QString& catalogueFile,
+                              const QString& directory = TSingleInstance::DefaultDirectory());
+
+    // True when this process now holds the marker of the catalogue.
+    bool TryAcquire() { return lock_.tryLock(0); }
+    QString LockFileName() const { return lock_.fileName(); }
+
+private:
+    QLockFile lock_;
+};
+
 } // namespace qm

@@ -9,7 +9,9 @@
 #include "gif/gif_graphic_binding.h"
 #include "pictures/tform2.h"
 
+#include <QByteArray>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 namespace qm {
@@ -18,7 +20,51 @@ namespace {
 
 const QString kDatabaseFile = QStringLiteral("swdb.mdb");
 
+constexpr int kExitFailure = 1;
+
+QtMessageHandler previousHandler = nullptr;
+
+[[noreturn]] void EndWithMessage(const QByteArray& text) {
+    std::fprintf(stderr, "quillmere: %s\n", text.constData());
+    std::fflush(stderr);
+    // Nothing may run after a fatal message: destructors and exit handlers would meet the half-made
+    // state that raised it.
+    std::_Exit(kExitFailure);
+}
+
+void HandleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        if (previousHandler != nullptr)
+            previousHandler(type, context, message);
+        return;
+    }
+    QByteArray text = message.simplified().toLocal8Bit();
+    if (message.contains(QLatin1String("platform plugin")))
+        text += " (is the display reachable? Without one, start it under a virtual display: xvfb-run -a "
+                "quillmere)";
+    EndWithMessage(text);
+}
+
+void HandleTermination() {
+    QByteArray text = "unexpected failure";
+    if (const std::exception_ptr pending = std::current_exception()) {
+        try {
+            std::rethrow_exception(pending);
+        } catch (const std::exception& error) {
+            text += QByteArray(": ") + error.what();
+        } catch (...) {
+            text += ": an exception of an unknown kind";
+        }
+    }
+    EndWithMessage(text);
+}
+
 } // namespace
+
+void InstallFailureHandlers() {
+    previousHandler = qInstallMessageHandler(HandleMessage);
+    std::set_terminate(HandleTermination);
+}
 
 bool HasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
@@ -35,6 +81,14 @@ int RunQuillmere(int argc, char** argv) {
     if (!instance.TryAcquire()) {
         instance.AskRunningCopyToRaise();
         return 0;
+    }
+    // A command importing into this folder's catalogue right now: the window waits for no one.
+    TCatalogueMarker catalogue(kDatabaseFile);
+    if (!catalogue.TryAcquire()) {
+        std::fputs("quillmere: the catalogue swdb.mdb of this folder is being imported into; start "
+                   "Quillmere again when the import has ended\n",
+                   stderr);
+        return 1;
     }
     TApplication application(argc, argv);
     NameApplication(application);

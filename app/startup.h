@@ -9,6 +9,11 @@ namespace qm {
 class TApplication;
 class TSingleInstance;
 
+// Turns what would abort the process at any point (a fatal message of the toolkit, such as a
+// platform plugin that cannot reach its display, or an exception nobody catches) into one line on
+// the standard error and exit code 1. Installed first thing in main.
+void InstallFailureHandlers();
+
 // The whole program. Returns 0, also when another copy runs (it is asked to come to the front)
 // and when start-up fails (the failure is shown first); 1 when there is no display to run on.
 int RunQuillmere(int argc, char** argv);

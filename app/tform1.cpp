@@ -3,7 +3,7 @@
 #include "app/anchors.h"
 #include "app/form_resources.h"
 #include "app/help_viewer.h"
-#include "catalogue/software_query.h"
+#include "catalogue/db/software_query.h"
 #include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
 #include "framework/controls/dbmemo.h"

@@ -16,7 +16,7 @@
 #include "app/input_handling.h"
 #include "app/undo_redo.h"
 #include "catalogue/browsing.h"
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "catalogue/edit_rules.h"
 #include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"

@@ -2,7 +2,7 @@
 #include "app/catalogue_backup.h"
 #include "app/command_line.h"
 #include "app/single_instance.h"
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
 #include "jet/jet_database.h"
@@ -116,8 +116,8 @@ int RunImportCommand(const QStringList& arguments) {
         return kExitUsage;
     if (parsed->folders.size() != 1)
         return UsageError(QStringLiteral("import reads from one folder"));
-    TSingleInstance instance;
-    if (!instance.TryAcquire()) {
+    TCatalogueMarker marker(kCatalogueFile);
+    if (!marker.TryAcquire()) {
         PrintError(QStringLiteral("Quillmere is running; close it before importing into its catalogue"));
         return kExitFailed;
     }

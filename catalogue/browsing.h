@@ -3,8 +3,8 @@
 // picture pane for the active page, lays out the grids' columns, fills the name lists of the
 // mask's combo boxes from the look-up queries and re-sorts a table by a click on a column title.
 
-#include "catalogue/catalogue_data.h"
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_data.h"
+#include "catalogue/db/catalogue_tables.h"
 #include "catalogue/main_window_state.h"
 
 #include <QObject>

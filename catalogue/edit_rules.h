@@ -5,7 +5,7 @@
 // row count again, and so does a post. Deleting itself, with its confirmations, is done by the grids and
 // navigators.
 
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "catalogue/main_window_state.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "catalogue/id_popups.h"
 
-#include "catalogue/catalogue_statements.h"
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_statements.h"
+#include "catalogue/db/catalogue_tables.h"
 #include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
 #include "ui_Unit1.h"

@@ -3,7 +3,7 @@
 // in a CDID, CategoryID or TypeID cell looks the number up in its table and shows the row's Name,
 // or says that no row has that ID; nothing is written. Works while the PopUps option is on.
 
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "catalogue/main_window_state.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "catalogue/search.h"
 
 #include "catalogue/browsing.h"
-#include "catalogue/catalogue_statements.h"
+#include "catalogue/db/catalogue_statements.h"
 #include "catalogue/table_pages.h"
 #include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"

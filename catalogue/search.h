@@ -4,10 +4,10 @@
 // filters that table by the beginning of Name; Clear Searchmask empties the mask of the page.
 // The texts last applied are remembered in TMainWindowState for the page switch to put back.
 
-#include "catalogue/catalogue_data.h"
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_data.h"
+#include "catalogue/db/catalogue_tables.h"
+#include "catalogue/db/software_query.h"
 #include "catalogue/main_window_state.h"
-#include "catalogue/software_query.h"
 
 #include <QObject>
 

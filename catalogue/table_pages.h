@@ -2,7 +2,7 @@
 // The tab pages of the CD, Category and Type tables and the parts of the window that serve each:
 // the search mask's combo box that names a row of the table, the grid, and the remembered texts.
 
-#include "catalogue/catalogue_tables.h"
+#include "catalogue/db/catalogue_tables.h"
 #include "catalogue/main_window_state.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "bench/catalogue/million_catalogue.h"
 
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "framework/data/sqlite_connection.h"
 
 #include <QDir>

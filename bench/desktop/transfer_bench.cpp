@@ -6,11 +6,14 @@
 // - a whole Jet catalogue converted by `quillmere import-jet` (the command, its reading child, the
 //   new catalogue's schema, syncing and renaming it), beside mdb-export writing its four tables;
 // - 100,000 software rows imported from CSV by `quillmere import`, beside the sqlite3 shell's
-//   .import of the same file into the same schema.
+//   .import of the same file into the same schema;
+// - 100,000 software rows as import-jet's reading child writes them into the new catalogue, beside
+//   the same rows written into tables that carry their indexes and sort keys from the start.
 // Each iteration runs ours and the peer on the same input; the counters give both times and
 // their ratio (ours / peer).
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
+#include "catalogue/transfer/source_conversion.h"
 #include "framework/data/sqlite_connection.h"
 #include "jet/jet_database.h"
 
@@ -212,9 +215,61 @@ void BM_CsvImportBesideSqliteShell(benchmark::State& state) {
     Report(state, ours, peer);
 }
 
+// kSoftwareRows programs as a Jet file gives them, already in memory: the writing half of
+// import-jet alone (no 100,000-row Jet file is at hand; the reading half is the first benchmark).
+class TSoftwareRows : public TTableSource {
+public:
+    QStringList TableNames() const override { return {"CD", "Category", "Type", "SOFTWARE"}; }
+    QStringList ColumnNames(const QString& table) const override {
+        if (table == QLatin1String("SOFTWARE"))
+            return {"ID", "Name", "CDID", "CategoryID", "TypeID", "Keywords", "Description", "Path"};
+        return {"ID", "Name"};
+    }
+    qint64 RowCount(const QString& table) const override {
+        return table == QLatin1String("SOFTWARE") ? kSoftwareRows : 1;
+    }
+    void ReadRows(const QString& table, const std::function<void(const TSourceRow&)>& onRow) const override {
+        if (table != QLatin1String("SOFTWARE"))
+            return onRow({1, table});
+        const QString description =
+            QStringLiteral("A \"useful\" program, line one.\r\nLine two: ").repeated(5).left(200);
+        for (int i = 1; i <= kSoftwareRows; ++i)
+            onRow({i, QStringLiteral("Program %1").arg(i), 1, 1, 1,
+                   QStringLiteral("tool, number %1, café").arg(i % 977), description,
+                   i % 3 ? QVariant() : QVariant(QStringLiteral("C:\\Pictures\\%1.jpg").arg(i))});
+    }
+};
+
+// The new catalogue filled into bare tables whose indexes and sort keys are built once at the end
+// (ours), beside the same rows written into tables that have them from the start (peer).
+void BM_JetRowsIntoNewCatalogue(benchmark::State& state) {
+    QTemporaryDir dir;
+    const TSoftwareRows source;
+    const QString file = dir.filePath(QStringLiteral("new.mdb"));
+    double ours = 0;
+    double peer = 0;
+    for (auto _ : state) {
+        QFile::remove(file);
+        ours += SecondsOf([&] {
+            auto connection = StartNewCatalogue(file);
+            CopySourceCatalogue(source, *connection, {});
+            FinishNewCatalogue(std::move(connection));
+        });
+        QFile::remove(file);
+        peer += SecondsOf([&] {
+            auto connection = StartNewCatalogue(file);
+            CreateCatalogueIndexes(*connection);
+            CopySourceCatalogue(source, *connection, {});
+            connection->Execute(QStringLiteral("COMMIT"));
+        });
+    }
+    Report(state, ours, peer);
+}
+
 BENCHMARK(BM_JetTableBesideMdbExport)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ImportJetBesideMdbExport)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CsvImportBesideSqliteShell)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_JetRowsIntoNewCatalogue)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace qm {
 
@@ -15,9 +16,13 @@ namespace {
 // The rows of one table in ID order, one vector of values per row.
 template <typename OnRow>
 qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, OnRow&& onRow) {
+    // Texts come as the bytes stored: a text another tool wrote need not be valid UTF-8, and a
+    // decoded one would come back with U+FFFD in place of what it held.
     QStringList names;
     for (const TCatalogueColumn& column : table.columns)
-        names << QuoteIdentifier(column.name);
+        names << (column.kind == TColumnKind::ckText
+                      ? QStringLiteral("CAST(%1 AS BLOB)").arg(QuoteIdentifier(column.name))
+                      : QuoteIdentifier(column.name));
     TSQLiteStatement select = connection.Prepare(
         QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(names.join(u','), QuoteIdentifier(table.name)));
     std::vector<QVariant> values(table.columns.size());
@@ -33,6 +38,22 @@ qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, O
 
 bool IsNumber(const QVariant& value) {
     return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
+}
+
+// The bytes of a value in the file: a number's digits, a text's own bytes. Both formats are UTF-8,
+// and the import refuses other bytes, so a text stored as other bytes (by another tool) refuses
+// the export, naming where it is, instead of coming back with U+FFFD in their place.
+QByteArray ValueBytes(const TCatalogueTable& table, size_t column, const std::vector<QVariant>& row) {
+    const QVariant& value = row[column];
+    if (value.typeId() != QMetaType::QByteArray)
+        return value.toString().toUtf8();
+    const QByteArray bytes = value.toByteArray();
+    if (!QByteArrayView(bytes).isValidUtf8())
+        throw Exception(QStringLiteral("Table %1, row with ID %2, column %3: the text is not valid UTF-8; "
+                                       "the export writes UTF-8 only, so correct this text first")
+                            .arg(table.name, row.front().toString(), table.columns[column].name)
+                            .toStdString());
+    return bytes;
 }
 
 void SaveWhole(const QString& fileName, const QByteArray& bytes) {
@@ -51,7 +72,7 @@ QByteArray CsvTable(TSQLiteConnection& connection, const TCatalogueTable& table,
     rows = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
         for (size_t c = 0; c < values.size(); ++c) {
             const QVariant& value = values[c];
-            AppendCsvField(out, value.isNull() ? QByteArray() : value.toString().toUtf8(),
+            AppendCsvField(out, value.isNull() ? QByteArray() : ValueBytes(table, c, values),
                            !value.isNull() && !IsNumber(value), c == 0);
         }
         out += "\r\n";
@@ -59,15 +80,21 @@ QByteArray CsvTable(TSQLiteConnection& connection, const TCatalogueTable& table,
     return out;
 }
 
-QByteArray JsonValue(const QVariant& value) {
+QByteArray JsonString(const QString& text) {
+    // QJsonDocument writes a lone string as an array; take the element back out.
+    const QByteArray array = QJsonDocument(QJsonArray{QJsonValue(text)}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray JsonValue(const TCatalogueTable& table, size_t column, const std::vector<QVariant>& row) {
+    const QVariant& value = row[column];
     if (value.isNull())
         return "null";
     if (IsNumber(value))
         return value.toString().toUtf8();
-    // QJsonDocument writes a lone string as an array; take the element back out.
-    const QByteArray array =
-        QJsonDocument(QJsonArray{QJsonValue(value.toString())}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
+    // Every character, a leading U+FEFF too.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return JsonString(utf8(ValueBytes(table, column, row)));
 }
 
 // One row object per line, keys in column order, so that a reader can be pointed at a line.
@@ -75,13 +102,14 @@ QByteArray JsonTables(TSQLiteConnection& connection, TTableCounts& counts) {
     QByteArray out = "{\n";
     for (size_t t = 0; t < CatalogueTables().size(); ++t) {
         const TCatalogueTable& table = CatalogueTables()[t];
-        out += "  " + JsonValue(table.name) + ": [";
+        out += "  " + JsonString(table.name) + ": [";
         bool first = true;
         counts[t] = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
             out += first ? "\n    {" : ",\n    {";
             first = false;
             for (size_t c = 0; c < values.size(); ++c)
-                out += (c ? ", " : "") + JsonValue(table.columns[c].name) + ": " + JsonValue(values[c]);
+                out +=
+                    (c ? ", " : "") + JsonString(table.columns[c].name) + ": " + JsonValue(table, c, values);
             out += '}';
         });
         out += first ? "]" : "\n  ]";
@@ -121,9 +149,13 @@ TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folde
         if (format == TTransferFormat::tfJson) {
             SaveWhole(dir.filePath(files.front()), JsonTables(connection, counts));
         } else {
+            // Every table is made before the first is written: a value that refuses the export
+            // leaves no files of half a catalogue.
+            std::vector<QByteArray> tables;
             for (size_t t = 0; t < CatalogueTables().size(); ++t)
-                SaveWhole(dir.filePath(files[static_cast<int>(t)]),
-                          CsvTable(connection, CatalogueTables()[t], counts[t]));
+                tables.push_back(CsvTable(connection, CatalogueTables()[t], counts[t]));
+            for (size_t t = 0; t < tables.size(); ++t)
+                SaveWhole(dir.filePath(files[static_cast<int>(t)]), tables[t]);
         }
     } catch (...) {
         connection.Execute(QStringLiteral("ROLLBACK"));

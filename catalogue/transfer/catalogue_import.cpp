@@ -1,4 +1,4 @@
-#include "catalogue/software_keys.h"
+#include "catalogue/db/software_keys.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "catalogue/transfer/csv.h"
 #include "framework/core/exceptions.h"

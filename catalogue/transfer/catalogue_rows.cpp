@@ -1,6 +1,6 @@
 #include "catalogue/transfer/catalogue_rows.h"
 
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "framework/core/exceptions.h"
 
 #include <QDateTime>
@@ -131,11 +131,12 @@ std::unique_ptr<TSQLiteConnection> StartNewCatalogue(const QString& fileName) {
     auto connection = std::make_unique<TSQLiteConnection>(fileName, TOpenMode::omCreate);
     connection->Execute(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
     connection->Execute(QStringLiteral("BEGIN"));
-    CreateCatalogueSchema(*connection);
+    CreateCatalogueTables(*connection);
     return connection;
 }
 
 void FinishNewCatalogue(std::unique_ptr<TSQLiteConnection> connection) {
+    CreateCatalogueIndexes(*connection);
     connection->Execute(QStringLiteral("COMMIT"));
     connection->Execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
     connection.reset();

@@ -61,8 +61,9 @@ private:
 };
 
 // Opens a new catalogue file for filling: it must not exist yet. Journal and syncing are off while
-// it fills, since a failed fill is thrown away; FinishNewCatalogue commits and closes it (the one
-// who puts it in place syncs it).
+// it fills, since a failed fill is thrown away, and the tables have neither indexes nor key
+// triggers yet: FinishNewCatalogue builds them once from all rows, commits and closes the file
+// (the one who puts it in place syncs it).
 std::unique_ptr<TSQLiteConnection> StartNewCatalogue(const QString& fileName);
 void FinishNewCatalogue(std::unique_ptr<TSQLiteConnection> connection);
 

@@ -91,12 +91,16 @@ Qt::ItemFlags TDataSetModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
-// A cell edit makes its row current (posting any other pending row), then edits it.
+// A cell edit makes its row current (posting any other pending row), then edits it. An editor
+// that hands back the value it was given changed nothing: the cell is not written, so a text the
+// editor could only show approximately (bytes that are no UTF-8, from another tool) stays as stored.
 bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     const int field = FieldOfColumn(index.column());
     if (!index.isValid() || role != Qt::EditRole || !dataSet_ || field < 0 ||
         !(flags(index) & Qt::ItemIsEditable))
         return false;
+    if (const QVariant shown = data(index, Qt::EditRole); value.typeId() == shown.typeId() && value == shown)
+        return true;
     if (index.row() != dataSet_->RecNo())
         dataSet_->MoveTo(index.row());
     dataSet_->Edit();

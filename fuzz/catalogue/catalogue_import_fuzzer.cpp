@@ -3,7 +3,7 @@
 // The rest is the file. Rows go into an in-memory catalogue whose transaction is undone after
 // every input. Anything may be refused with qm::Exception; nothing may crash, hang, leak or escape
 // as another exception.
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
 

@@ -1,6 +1,6 @@
 #include "tests/app/app_test_support.h"
 
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "tests/support/sqlite_file.h"
 
 #include <QApplication>

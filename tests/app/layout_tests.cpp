@@ -26,53 +26,12 @@ void ResizeTo(TForm1& form, int width, int height = 480) {
     ASSERT_EQ(form.frameGeometry().width(), width);
 }
 
-TEST(MainWindowForm, CaptionMinimumSizeAndTheComponentsOfTheFormDescription) {
+TEST(MainWindowForm, CaptionMinimumSizeAndWhatShowsAtStart) {
     TShownForm shown;
     TForm1& form = shown.Form();
     EXPECT_EQ(form.windowTitle(), "Quillmere V1.02");
     EXPECT_EQ(form.minimumSize(), QSize(640, 480));
     EXPECT_FALSE(form.windowIcon().isNull());
-    for (const char* name : {"ToolBar1",
-                             "StatusBar1",
-                             "PanelLeft",
-                             "Splitter1",
-                             "PanelRight",
-                             "PanelSearch",
-                             "EditSearch",
-                             "ComboCD",
-                             "ComboCategory",
-                             "ComboType",
-                             "EditKeywords",
-                             "EditDescription",
-                             "DBGridCD2",
-                             "DBGridCategory2",
-                             "DBGridType2",
-                             "TabControl",
-                             "DBGridSoftware",
-                             "DBGridCD",
-                             "DBGridCategory",
-                             "DBGridType",
-                             "DBNavigatorSoftware",
-                             "DBNavigatorCD",
-                             "DBNavigatorCategory",
-                             "DBNavigatorType",
-                             "ScrollBoxPicture",
-                             "Image1",
-                             "PanelHidepicture",
-                             "CheckBoxStretch",
-                             "CheckBoxCenter",
-                             "CheckBoxAutosize",
-                             "CheckBoxDisable",
-                             "ButtonAddPicture",
-                             "ButtonRemove",
-                             "Label1",
-                             "DBMemoDescription",
-                             "PanelDescriptionHide",
-                             "MainMenu1"})
-        EXPECT_NE(form.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_NE(form.findChild<QTimer*>(QStringLiteral("Timer1")), nullptr);
-    EXPECT_NE(form.findChild<QActionGroup*>(QStringLiteral("ActionList1")), nullptr);
-
     Ui::TForm1& ui = form.Ui();
     EXPECT_FALSE(ui.DBGridCD2->isVisible());
     EXPECT_FALSE(ui.PanelHidepicture->isVisible());
@@ -81,6 +40,64 @@ TEST(MainWindowForm, CaptionMinimumSizeAndTheComponentsOfTheFormDescription) {
     EXPECT_EQ(ui.TabControl->currentWidget(), ui.TabSheetSoftware);
     EXPECT_EQ(ui.StatusBar1->Panel(0)->width(), 91);
     EXPECT_EQ(ui.ToolBar1->height(), 29);
+}
+
+// Where each part of the window shows: inside its region, whole and not squeezed to nothing, at
+// a small window size and at a large one. The search mask sits above the tables, the picture
+// above the description, the left panel beside the right.
+struct TRegionCase {
+    const char* component;
+    const char* region;
+};
+
+void PrintTo(const TRegionCase& c, std::ostream* os) {
+    *os << c.component << " in " << c.region;
+}
+
+class MainWindowRegion : public ::testing::TestWithParam<TRegionCase> {};
+
+QRect InWindow(const QWidget* widget, const TForm1& form) {
+    return QRect(widget->mapTo(&form, QPoint(0, 0)), widget->size());
+}
+
+TEST_P(MainWindowRegion, ShowsWholeInsideItsRegionAtEverySize) {
+    TShownForm shown;
+    TForm1& form = shown.Form();
+    const auto* component = form.findChild<QWidget*>(QLatin1String(GetParam().component));
+    const auto* region = form.findChild<QWidget*>(QLatin1String(GetParam().region));
+    ASSERT_NE(component, nullptr);
+    ASSERT_NE(region, nullptr);
+    for (const int width : {700, 1000}) {
+        ResizeTo(form, width, width * 3 / 4);
+        EXPECT_TRUE(component->isVisible()) << width;
+        EXPECT_FALSE(component->size().isEmpty()) << width;
+        EXPECT_TRUE(InWindow(region, form).contains(InWindow(component, form)))
+            << width << ": " << component->geometry().x() << "," << component->geometry().y();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindowForm, MainWindowRegion,
+    ::testing::Values(
+        TRegionCase{"PanelLeft", "Splitter1"}, TRegionCase{"PanelRight", "Splitter1"},
+        TRegionCase{"PanelSearch", "PanelLeft"}, TRegionCase{"TabControl", "PanelLeft"},
+        TRegionCase{"EditSearch", "PanelSearch"}, TRegionCase{"ComboCD", "PanelSearch"},
+        TRegionCase{"ComboCategory", "PanelSearch"}, TRegionCase{"ComboType", "PanelSearch"},
+        TRegionCase{"EditKeywords", "PanelSearch"}, TRegionCase{"EditDescription", "PanelSearch"},
+        TRegionCase{"DBGridSoftware", "TabControl"}, TRegionCase{"DBNavigatorSoftware", "TabControl"},
+        TRegionCase{"ScrollBoxPicture", "PanelRight"}, TRegionCase{"Image1", "ScrollBoxPicture"},
+        TRegionCase{"CheckBoxStretch", "PanelRight"}, TRegionCase{"CheckBoxDisable", "PanelRight"},
+        TRegionCase{"ButtonAddPicture", "PanelRight"}, TRegionCase{"ButtonRemove", "PanelRight"},
+        TRegionCase{"DBMemoDescription", "PanelRight"}),
+    [](const auto& info) { return std::string(info.param.component); });
+
+TEST(MainWindowForm, MaskAboveTablesPictureAboveDescriptionLeftBesideRight) {
+    TShownForm shown;
+    TForm1& form = shown.Form();
+    Ui::TForm1& ui = form.Ui();
+    EXPECT_LE(InWindow(ui.PanelSearch, form).bottom(), InWindow(ui.TabControl, form).top());
+    EXPECT_LE(InWindow(ui.ScrollBoxPicture, form).bottom(), InWindow(ui.DBMemoDescription, form).top());
+    EXPECT_LE(InWindow(ui.PanelLeft, form).right(), InWindow(ui.PanelRight, form).left());
 }
 
 TEST(MainWindowForm, WindowIsCentredOnTheScreen) {

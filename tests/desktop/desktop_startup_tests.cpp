@@ -4,10 +4,10 @@
 #include "app/jet_startup.h"
 #include "app/startup.h"
 #include "app/tform1.h"
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "framework/controls/application.h"
 #include "framework/data/sqlite_connection.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QDir>
 #include <QLabel>

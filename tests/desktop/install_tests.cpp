@@ -1,6 +1,6 @@
 // `cmake --install` into a temporary tree (DESTDIR): every file in its place, the icons at their
 // sizes, and the desktop entry and the metainfo accepted by the desktop's own validators.
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -315,14 +315,31 @@ TEST(Optimize, RefusesAPaletteReductionWithoutCleanupAfterTheOtherSteps) {
                                [](const auto& a, const auto& b) { return a.second < b.second; }));
 }
 
+// An image without frames keeps its screen and its colour map as they are, unused colours too
+// (there is nothing to count their use by), and nothing tells of a change or of progress.
 TEST(Optimize, LeavesAnEmptyImageAlone) {
     TGIFImage image;
+    image.SetWidth(7);
+    image.SetHeight(5);
+    for (const TColor color : {kWhite, kBlue, kRed})
+        image.ColorMap().Add(color);
+    image.SetBackgroundColorIndex(2);
+    image.SetModified(false);
     bool reported = false;
     image.OnProgress = [&](TGraphic&, TProgressStage, int, bool, const QRect&, const std::string&) {
         reported = true;
     };
+    image.OnChange = [&](TGraphic&) { reported = true; };
     image.Optimize(kAllSteps, TColorReduction::rmPalette, TDitherMode::dmNearest, 8);
     EXPECT_FALSE(reported);
+    EXPECT_FALSE(image.GetModified());
+    EXPECT_EQ(image.Images().Count(), 0);
+    EXPECT_EQ(QSize(image.GetWidth(), image.GetHeight()), QSize(7, 5));
+    ASSERT_EQ(image.ColorMap().Count(), 3);
+    EXPECT_FALSE(image.ColorMap().Optimized());
+    EXPECT_EQ(image.ColorMap().GetColor(0), kWhite);
+    EXPECT_EQ(image.ColorMap().GetColor(2), kRed);
+    EXPECT_EQ(image.BackgroundColorIndex(), 2);
 }
 
 class MergeAfterDisposal : public testing::TestWithParam<std::pair<int, bool>> {};

@@ -76,6 +76,28 @@ TEST(DataSetModel, ShowsTheChosenColumnsAndEditsThroughTheQuery) {
     EXPECT_FALSE(model.setData(model.index(0, 2), 9));
 }
 
+// Leaving a cell editor without a change writes nothing: a text stored as bytes that are no
+// UTF-8 (shown with U+FFFD) keeps its bytes when another cell of its row is edited and posted.
+TEST(DataSetModel, ACellHandedBackUnchangedKeepsTheStoredBytes) {
+    OpenTable table({"a", "b"});
+    table.db.Execute(QStringLiteral("UPDATE T SET Name = CAST(X'44E9' AS TEXT) WHERE ID = 1"));
+    table.query.Close();
+    table.query.Open();
+    TDataSetModel model;
+    model.SetDataSet(&table.query);
+    model.SetColumns({"Name", "N"});
+    EXPECT_TRUE(model.setData(model.index(0, 0), model.index(0, 0).data()));
+    EXPECT_EQ(table.query.State(), TDataSetState::dsBrowse);
+    EXPECT_TRUE(model.setData(model.index(0, 1), 7));
+    table.query.Post();
+    EXPECT_EQ(table.db.ReadBack(QStringLiteral("SELECT hex(Name) || '/' || N FROM T WHERE ID = 1")),
+              "44E9/7");
+    // A real change still goes in.
+    EXPECT_TRUE(model.setData(model.index(0, 0), QStringLiteral("D\u00e9")));
+    table.query.Post();
+    EXPECT_EQ(table.db.ReadBack(QStringLiteral("SELECT hex(Name) FROM T WHERE ID = 1")), "44C3A9");
+}
+
 TEST(DataSetModel, ForgetsAQueryThatIsDestroyed) {
     TDataSetModel model;
     {

@@ -1,0 +1,3 @@
+#pragma once
+// The codec reaching beside itself into the picture pane: refused.
+#include "pictures/pane.h"
