@@ -24,11 +24,13 @@ struct TJPEGErrorManager {
     std::longjmp(reinterpret_cast<TJPEGErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// A stream that ends early still decodes, padded with grey; a picture that is not all there is
-// an error here, not a half-grey picture. Other warnings about recoverable damage are tolerated,
-// as viewers do.
+// A stream that ends early still decodes, padded with grey: libjpeg warns when the data runs out,
+// and when a marker (an end marker put back after a cut, say) arrives before the scan is complete.
+// A picture that is not all there is an error here, not a half-grey picture. Other warnings about
+// recoverable damage are tolerated, as viewers do.
 void EmitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    const int code = cinfo->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
         JumpToDecoder(cinfo);
 }
 
@@ -42,7 +44,7 @@ struct TDecodeSettings {
     bool grayscale;
 };
 
-enum class TDecodeOutcome { doDone, doLibraryError, doTooLarge, doOutOfMemory };
+enum class TDecodeOutcome { doDone, doLibraryError, doExceedsData, doTooLarge, doOutOfMemory };
 
 // What the decoder saw, for the error messages.
 struct TDecodeReport {
@@ -112,6 +114,10 @@ TDecodeOutcome RunDecoder(jpeg_decompress_struct* cinfo, TJPEGErrorManager* erro
     jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(data->constData()),
                  static_cast<unsigned long>(data->size()));
     jpeg_read_header(cinfo, TRUE);
+    report->width = cinfo->image_width;
+    report->height = cinfo->image_height;
+    if (!FitsDataBytes(cinfo->image_width, cinfo->image_height, static_cast<std::uint64_t>(data->size())))
+        return TDecodeOutcome::doExceedsData;
     ApplySettings(*cinfo, *settings);
     jpeg_calc_output_dimensions(cinfo);
     report->width = cinfo->output_width;
@@ -154,6 +160,8 @@ QImage DecodeJPEG(const QByteArray& data, const TDecodeSettings& settings) {
         return image;
     case TDecodeOutcome::doLibraryError:
         throw EInvalidGraphic("JPEG error #" + std::to_string(report.errorCode));
+    case TDecodeOutcome::doExceedsData:
+        throw EInvalidGraphic(sJPEGExceedsData);
     case TDecodeOutcome::doTooLarge:
         ThrowTooLarge(report.width, report.height);
     case TDecodeOutcome::doOutOfMemory:

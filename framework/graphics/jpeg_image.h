@@ -18,6 +18,9 @@ enum class TJPEGScale : std::uint8_t { jsFullSize, jsHalf, jsQuarter, jsEighth }
 // Speed: fast integer DCT, one-pass quantization, ordered dithering.
 enum class TJPEGPerformance : std::uint8_t { jpBestQuality, jpBestSpeed };
 
+// The error of a picture whose declared size its data cannot fill (see FitsDataBytes).
+inline constexpr const char* sJPEGExceedsData = "JPEG image too large for the data in the file";
+
 // The colours of the 8-bit output.
 inline constexpr int kJPEGPaletteColors = 236;
 
@@ -26,9 +29,10 @@ public:
     TJPEGImage() = default;
     const char* ClassName() const override { return "TJPEGImage"; }
 
-    // Reads the whole stream and decodes it. A damaged stream raises EInvalidGraphic("JPEG
-    // error #n") with libjpeg's message code; a picture whose decoding would take more than
-    // kMaxDecodedBytes is refused after its header. On failure the image keeps what it had.
+    // Reads the whole stream and decodes it. A damaged or cut stream raises EInvalidGraphic("JPEG
+    // error #n") with libjpeg's message code; after its header, a picture larger than its data
+    // can fill raises sJPEGExceedsData, and one whose decoding would take more than
+    // kMaxDecodedBytes is refused too. On failure the image keeps what it had.
     void LoadFromStream(QIODevice& stream) override;
     // Writes the compressed data as it was read.
     void SaveToStream(QIODevice& stream) override;

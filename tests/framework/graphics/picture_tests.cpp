@@ -334,26 +334,65 @@ INSTANTIATE_TEST_SUITE_P(
         TBadJPEG{"HeaderOnly",
                  [](const QByteArray& j) { return j.left(j.indexOf(QByteArray("\xFF\xDA", 2))); },
                  "JPEG error #" + std::to_string(JWRN_JPEG_EOF)},
-        TBadJPEG{"Declares65500Square", [](const QByteArray& j) { return WithDeclaredSize(j, 65500, 65500); },
-                 "Picture is too large to show (65500 x 65500 pixels)"},
-        TBadJPEG{"DeclaresAGigabyte", [](const QByteArray& j) { return WithDeclaredSize(j, 20000, 20000); },
-                 "Picture is too large to show (20000 x 20000 pixels)"}),
+        TBadJPEG{"CutWithItsEndMarkerPutBack",
+                 [](const QByteArray& j) { return j.left(j.size() / 2) + QByteArray("\xFF\xD9", 2); },
+                 "JPEG error #" + std::to_string(JWRN_HIT_MARKER)},
+        TBadJPEG{"DeclaresMoreThanItsDataFills",
+                 [](const QByteArray& j) { return WithDeclaredSize(j, 16000, 16000); }, sJPEGExceedsData},
+        // Data after the end marker lets the picture pass the data bound; the absolute one holds.
+        TBadJPEG{
+            "Declares65500SquareWithDataEnough",
+            [](const QByteArray& j) { return WithDeclaredSize(j, 65500, 65500) + QByteArray(2 << 20, '\0'); },
+            "Picture is too large to show (65500 x 65500 pixels)"}),
     [](const auto& info) { return info.param.name; });
 
-TEST(BitmapLoading, APictureDeclaringGigabytesIsRefusedBeforeDecoding) {
+struct TBadBitmap {
+    const char* name;
+    std::function<QByteArray()> bytes;
+    std::string message;
+};
+
+// Width and height of a BMP's info header changed to `side` x `side`.
+QByteArray BMPDeclaring(int side) {
     QByteArray bmp = test::BMPBytes(ColourfulImage(4, 4));
-    // Width and height of the info header: 40000 x 40000 at 24 bits is 4.8 GB.
     for (int at : {18, 22}) {
-        bmp[at] = static_cast<char>(40000 & 0xFF);
-        bmp[at + 1] = static_cast<char>(40000 >> 8);
+        bmp[at] = static_cast<char>(side & 0xFF);
+        bmp[at + 1] = static_cast<char>(side >> 8);
     }
-    QBuffer buffer;
-    buffer.setData(bmp);
-    buffer.open(QIODevice::ReadOnly);
-    TBitmap bitmap;
-    EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(buffer); }), "Bitmap image is not valid");
-    EXPECT_TRUE(bitmap.Empty());
+    return bmp;
 }
+
+QByteArray ColourfulBMP() {
+    return test::BMPBytes(ColourfulImage(64, 48));
+}
+
+class BadBitmap : public ::testing::TestWithParam<TBadBitmap> {};
+
+// Refused before decoding: the bitmap stays as it was, also for JPEG data it reads.
+TEST_P(BadBitmap, RaisesItsErrorAndKeepsTheBitmap) {
+    QBuffer buffer;
+    buffer.setData(GetParam().bytes());
+    buffer.open(QIODevice::ReadOnly);
+    TBitmap bitmap(3, 2, TPixelFormat::pf24bit);
+    EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(buffer); }), GetParam().message);
+    EXPECT_EQ(bitmap.Width(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoder, BadBitmap,
+    ::testing::Values(
+        // 40000 x 40000 at 24 bits would be 4.8 GB.
+        TBadBitmap{"DeclaresMoreThanItsDataFills", [] { return BMPDeclaring(40000); }, sBitmapExceedsData},
+        TBadBitmap{"CutInHalf", [] { return ColourfulBMP().left(ColourfulBMP().size() / 2); },
+                   sInvalidBitmap},
+        TBadBitmap{"CutTo60Bytes", [] { return ColourfulBMP().left(60); }, sInvalidBitmap},
+        TBadBitmap{"JPEGCutWithItsEndMarkerPutBack",
+                   [] {
+                       const QByteArray j = JPEGBytes(ColourfulImage(48, 40));
+                       return j.left(j.size() / 2) + QByteArray("\xFF\xD9", 2);
+                   },
+                   "JPEG error #" + std::to_string(JWRN_HIT_MARKER)}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace qm
