@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <jerror.h>
 
@@ -23,6 +24,7 @@ namespace {
 using test::ColourfulImage;
 using test::DistinctColours;
 using test::JPEGBytes;
+using test::WithDeclaredSize;
 using test::WriteFile;
 
 std::string ErrorOf(const std::function<void()>& action) {
@@ -64,16 +66,6 @@ QImage AlphaRow(const std::vector<int>& alphas) {
 }
 
 // The SOF0 marker's height and width fields, rewritten.
-QByteArray WithDeclaredSize(QByteArray jpeg, int width, int height) {
-    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-    EXPECT_GT(sof, 0);
-    jpeg[sof + 5] = static_cast<char>(height >> 8);
-    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
-    jpeg[sof + 7] = static_cast<char>(width >> 8);
-    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
-    return jpeg;
-}
-
 struct TExtensionCase {
     const char* file;
     const char* className; // nullptr: no class
@@ -304,6 +296,57 @@ TEST(JPEGImage, ChangingASettingDecodesAgainAndAssignCarriesDataAndSettings) {
     EXPECT_EQ(saved.data(), bytes);
 }
 
+struct TFitCase {
+    QSize fit;
+    QSize pixels; // what the decoder holds for the 200 x 150 picture
+};
+
+class JPEGFit : public ::testing::TestWithParam<TFitCase> {};
+
+// The smallest DCT scale whose pixels still cover the fitted size; the picture keeps its size.
+TEST_P(JPEGFit, DecodesTheFewestPixelsThatStillFill) {
+    TJPEGImage jpeg = DecodedJPEG(JPEGBytes(ColourfulImage(200, 150)), TJPEGPixelFormat::jf8Bit);
+    jpeg.SetFitSize(GetParam().fit);
+    EXPECT_EQ(jpeg.Bitmap().Image().size(), GetParam().pixels);
+    EXPECT_EQ(QSize(jpeg.GetWidth(), jpeg.GetHeight()), QSize(200, 150));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scales, JPEGFit,
+    ::testing::Values(TFitCase{QSize(25, 19), QSize(25, 19)},  // 1/8 exactly
+                      TFitCase{QSize(26, 10), QSize(50, 38)},  // 1/4: 1/8 is a column short
+                      TFitCase{QSize(60, 60), QSize(100, 75)}, // 1/2
+                      TFitCase{QSize(130, 169), QSize(200, 150)}, TFitCase{QSize(), QSize(200, 150)}));
+
+class JPEGOrientation : public ::testing::TestWithParam<int> {};
+
+// A camera's orientation tag turns the picture as Qt's own reader turns it (the oracle), in the
+// size the picture reports and in its pixels, fitted or not.
+TEST_P(JPEGOrientation, TurnsThePictureAsTheTagSays) {
+    const QByteArray bytes = test::WithOrientation(JPEGBytes(ColourfulImage(64, 40), 95), GetParam());
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
+    TJPEGImage jpeg = DecodedJPEG(bytes, TJPEGPixelFormat::jf24Bit, false);
+    EXPECT_EQ(QSize(jpeg.GetWidth(), jpeg.GetHeight()), expected.size());
+    const QImage shown = jpeg.Bitmap().Image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), expected.size());
+    for (const QPoint corner : {QPoint(0, 0), QPoint(shown.width() - 1, 0), QPoint(0, shown.height() - 1)}) {
+        const QRgb a = shown.pixel(corner);
+        const QRgb b = expected.pixel(corner);
+        EXPECT_LE(
+            std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)), 24)
+            << corner.x() << "," << corner.y();
+    }
+    // Fitting takes the size as shown: 5 x 8 after a quarter turn needs 1/8 of 64 x 40.
+    jpeg.SetFitSize(expected.size() / 8);
+    EXPECT_EQ(jpeg.Bitmap().Image().size(), expected.size() / 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exif, JPEGOrientation, ::testing::Range(1, 9));
+
 struct TBadJPEG {
     const char* name;
     std::function<QByteArray(const QByteArray&)> damage;
@@ -352,16 +395,6 @@ struct TBadBitmap {
     std::string message;
 };
 
-// Width and height of a BMP's info header changed to `side` x `side`.
-QByteArray BMPDeclaring(int side) {
-    QByteArray bmp = test::BMPBytes(ColourfulImage(4, 4));
-    for (int at : {18, 22}) {
-        bmp[at] = static_cast<char>(side & 0xFF);
-        bmp[at + 1] = static_cast<char>(side >> 8);
-    }
-    return bmp;
-}
-
 QByteArray ColourfulBMP() {
     return test::BMPBytes(ColourfulImage(64, 48));
 }
@@ -382,7 +415,9 @@ INSTANTIATE_TEST_SUITE_P(
     Decoder, BadBitmap,
     ::testing::Values(
         // 40000 x 40000 at 24 bits would be 4.8 GB.
-        TBadBitmap{"DeclaresMoreThanItsDataFills", [] { return BMPDeclaring(40000); }, sBitmapExceedsData},
+        TBadBitmap{"DeclaresMoreThanItsDataFills",
+                   [] { return WithDeclaredSize(test::BMPBytes(ColourfulImage(4, 4)), 40000, 40000); },
+                   sBitmapExceedsData},
         TBadBitmap{"CutInHalf", [] { return ColourfulBMP().left(ColourfulBMP().size() / 2); },
                    sInvalidBitmap},
         TBadBitmap{"CutTo60Bytes", [] { return ColourfulBMP().left(60); }, sInvalidBitmap},
