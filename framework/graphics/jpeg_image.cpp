@@ -134,6 +134,12 @@ void ApplySettings(jpeg_decompress_struct& cinfo, const TDecodeSettings& setting
         cinfo.out_color_space = JCS_GRAYSCALE;
         return;
     }
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        // libjpeg turns printers' inks into no screen colours: they come out as inks and are
+        // converted below (and quantized there for the 8-bit output).
+        cinfo.out_color_space = JCS_CMYK;
+        return;
+    }
     if (settings.pixelFormat == TJPEGPixelFormat::jf8Bit) {
         // Quantizing needs three components; libjpeg's own defaults for quality are two-pass
         // quantization with Floyd-Steinberg dithering.
@@ -145,6 +151,33 @@ void ApplySettings(jpeg_decompress_struct& cinfo, const TDecodeSettings& setting
         return;
     }
     cinfo.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit bitmap row
+}
+
+// Ink values (cyan, magenta, yellow, black bytes in each 32-bit pixel) made screen colours in
+// place. Adobe's writers store the inks inverted, which is how nearly every such file comes.
+void InksToColours(QImage& image, bool inverted) {
+    for (int y = 0; y < image.height(); ++y) {
+        std::uint8_t* pixel = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x, pixel += 4) {
+            int ink[4];
+            for (int i = 0; i < 4; ++i)
+                ink[i] = inverted ? pixel[i] : 255 - pixel[i];
+            const auto channel = [&](int c) { return (ink[c] * ink[3] + 127) / 255; };
+            const QRgb colour = qRgb(channel(0), channel(1), channel(2));
+            std::memcpy(pixel, &colour, 4);
+        }
+    }
+}
+
+// The 216 colours of a 6 x 6 x 6 cube: the palette the 8-bit output of inks is dithered to, as
+// libjpeg's quantizer takes only screen colours.
+QList<QRgb> ColourCube() {
+    QList<QRgb> table;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                table.append(qRgb(r * 51, g * 51, b * 51));
+    return table;
 }
 
 // The smallest of libjpeg's DCT scales (1/8, 1/4, 1/2) that leaves the output no smaller than
@@ -217,9 +250,11 @@ TDecodeOutcome RunDecoder(jpeg_decompress_struct* cinfo, TJPEGErrorManager* erro
         return TDecodeOutcome::doTooLarge;
     jpeg_start_decompress(cinfo);
     const bool indexed = cinfo->output_components == 1;
+    const bool inks = cinfo->out_color_space == JCS_CMYK;
     QImage* out = &decoded->image;
-    *out = QImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height),
-                  indexed ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+    const QImage::Format format =
+        indexed ? QImage::Format_Indexed8 : (inks ? QImage::Format_RGB32 : QImage::Format_BGR888);
+    *out = QImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height), format);
     if (out->isNull())
         return TDecodeOutcome::doOutOfMemory;
     while (cinfo->output_scanline < cinfo->output_height) {
@@ -232,6 +267,11 @@ TDecodeOutcome RunDecoder(jpeg_decompress_struct* cinfo, TJPEGErrorManager* erro
     }
     if (indexed)
         TakeColourMap(*cinfo, *out);
+    if (inks) {
+        InksToColours(*out, cinfo->saw_Adobe_marker != 0);
+        if (settings->pixelFormat == TJPEGPixelFormat::jf8Bit)
+            *out = out->convertToFormat(QImage::Format_Indexed8, ColourCube(), Qt::DiffuseDither);
+    }
     jpeg_finish_decompress(cinfo);
     return TDecodeOutcome::doDone;
 }

@@ -14,9 +14,12 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace qm {
 namespace {
@@ -346,6 +349,61 @@ TEST_P(JPEGOrientation, TurnsThePictureAsTheTagSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Exif, JPEGOrientation, ::testing::Range(1, 9));
+
+// A 16 x 16 JPEG of printers' inks, all one colour, stored as Adobe's writers store it: inverted
+// inks with the Adobe marker, in the file's colour space `space` (CMYK or YCCK).
+QByteArray InkJPEG(J_COLOR_SPACE space, const std::array<std::uint8_t, 4>& inks) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = cinfo.image_height = 16;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, space);
+    cinfo.write_Adobe_marker = TRUE;
+    jpeg_start_compress(&cinfo, TRUE);
+    std::array<std::uint8_t, 16 * 4> row{};
+    for (std::size_t i = 0; i < row.size(); ++i)
+        row[i] = static_cast<std::uint8_t>(255 - inks[i % 4]);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    std::free(buffer);
+    return bytes;
+}
+
+struct TInkCase {
+    const char* name;
+    J_COLOR_SPACE space;
+    TJPEGPixelFormat format;
+};
+
+class InkJPEGColours : public ::testing::TestWithParam<TInkCase> {};
+
+// Scanned print covers: magenta and yellow ink make red, in both outputs.
+TEST_P(InkJPEGColours, ShowAsScreenColours) {
+    const TJPEGImage jpeg = DecodedJPEG(InkJPEG(GetParam().space, {0, 255, 255, 0}), GetParam().format);
+    const QRgb shown = jpeg.Bitmap().Image().pixel(8, 8);
+    EXPECT_GE(qRed(shown), 245);
+    EXPECT_LE(qGreen(shown) + qBlue(shown), 20);
+    EXPECT_LE(test::DistinctColours(jpeg.Bitmap().Image()), 236);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inks, InkJPEGColours,
+                         ::testing::Values(TInkCase{"CMYK", JCS_CMYK, TJPEGPixelFormat::jf24Bit},
+                                           TInkCase{"CMYKPane", JCS_CMYK, TJPEGPixelFormat::jf8Bit},
+                                           TInkCase{"YCCK", JCS_YCCK, TJPEGPixelFormat::jf24Bit},
+                                           TInkCase{"YCCKPane", JCS_YCCK, TJPEGPixelFormat::jf8Bit}),
+                         [](const auto& info) { return info.param.name; });
 
 struct TBadJPEG {
     const char* name;
