@@ -19,8 +19,10 @@
 namespace qm {
 
 const QString TPicturePane::kPictureFilter = QStringLiteral(
-    "All (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image File (*.jpg)|*.jpg|JPEG Image File "
-    "(*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|GIF (*.gif)|*.gif");
+    "All "
+    "(*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.tif;*.tiff)|*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.tif;*.tiff|"
+    "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|GIF (*.gif)|*.gif|"
+    "PNG (*.png)|*.png|WebP (*.webp)|*.webp|TIFF (*.tif;*.tiff)|*.tif;*.tiff");
 
 namespace {
 

@@ -18,14 +18,17 @@ namespace qm {
 namespace {
 
 TEST(OpenPictureDialog, FilterKeepsEveryDescriptionAndSelectsTheFirst) {
-    EXPECT_EQ(NameFiltersOf(TPicturePane::kPictureFilter),
-              (QStringList{"All (*.jpg;*.jpeg;*.gif;*.bmp) (*.jpg *.jpeg *.gif *.bmp)",
-                           "JPEG Image File (*.jpg) (*.jpg)", "JPEG Image File (*.jpeg) (*.jpeg)",
-                           "Bitmaps (*.bmp) (*.bmp)", "GIF (*.gif) (*.gif)"}));
+    EXPECT_EQ(
+        NameFiltersOf(TPicturePane::kPictureFilter),
+        (QStringList{"All (*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.tif;*.tiff) (*.jpg *.jpeg *.gif *.bmp "
+                     "*.png *.webp *.tif *.tiff)",
+                     "JPEG Image File (*.jpg) (*.jpg)", "JPEG Image File (*.jpeg) (*.jpeg)",
+                     "Bitmaps (*.bmp) (*.bmp)", "GIF (*.gif) (*.gif)", "PNG (*.png) (*.png)",
+                     "WebP (*.webp) (*.webp)", "TIFF (*.tif;*.tiff) (*.tif *.tiff)"}));
     TOpenPictureDialog dialog;
     dialog.SetFilter(TPicturePane::kPictureFilter);
     // The dialog shows each description as the filter text gives it.
-    EXPECT_EQ(dialog.selectedNameFilter(), "All (*.jpg;*.jpeg;*.gif;*.bmp)");
+    EXPECT_EQ(dialog.selectedNameFilter(), "All (*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.tif;*.tiff)");
 }
 
 TEST(OpenPictureDialog, PreviewShowsThePictureOrTheReasonItCannot) {

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <array>
 #include <cstdio>
@@ -97,7 +98,43 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TExtensionCase{"a.bmp", "TBitmap"}, TExtensionCase{"a.BMP", "TBitmap"},
                       TExtensionCase{"a.jpg", "TJPEGImage"}, TExtensionCase{"a.JpEg", "TJPEGImage"},
                       TExtensionCase{"a.ico", "TIcon"}, TExtensionCase{"a.ICO", "TIcon"},
-                      TExtensionCase{"a.png", nullptr}, TExtensionCase{"/dir/noextension", nullptr}));
+                      TExtensionCase{"a.png", "TPNGImage"}, TExtensionCase{"a.WEBP", "TWebPImage"},
+                      TExtensionCase{"a.tif", "TTIFFImage"}, TExtensionCase{"a.tiff", "TTIFFImage"},
+                      TExtensionCase{"a.pcx", nullptr}, TExtensionCase{"/dir/noextension", nullptr}));
+
+struct TFormatCase {
+    const char* file;
+    const char* format; // Qt's name
+};
+
+class QtFormat : public ::testing::TestWithParam<TFormatCase> {};
+
+// Read through the picture system and written back in the same format, pixels kept.
+TEST_P(QtFormat, LoadsAndSavesInItsOwnFormat) {
+    if (!QImageWriter::supportedImageFormats().contains(GetParam().format))
+        GTEST_SKIP() << "Qt has no " << GetParam().format << " plugin (qt6-image-formats-plugins)";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(GetParam().file);
+    const QImage image = ColourfulImage(30, 20);
+    QImageWriter writer(path, GetParam().format);
+    writer.setQuality(100);
+    writer.setCompression(0);
+    ASSERT_TRUE(writer.write(image));
+    TPicture picture;
+    picture.LoadFromFile(path);
+    EXPECT_EQ(QSize(picture.Width(), picture.Height()), QSize(30, 20));
+    const QString copy = dir.filePath(QStringLiteral("copy.") + QFileInfo(path).suffix());
+    picture.SaveToFile(copy);
+    QImageReader reader(copy);
+    EXPECT_EQ(reader.format(), GetParam().format);
+    const QImage saved = reader.read();
+    EXPECT_EQ(saved.size(), QSize(30, 20));
+    EXPECT_GE(test::DistinctColours(saved), 300) << "the pixels, not a blank picture";
+}
+
+INSTANTIATE_TEST_SUITE_P(Registry, QtFormat,
+                         ::testing::Values(TFormatCase{"a.png", "png"}, TFormatCase{"a.webp", "webp"},
+                                           TFormatCase{"a.TIF", "tiff"}));
 
 class PictureFiles : public ::testing::Test {
 protected:
