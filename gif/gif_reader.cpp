@@ -87,6 +87,10 @@ void TGIFHeader::LoadFromStream(QIODevice& stream) {
     descriptor_.PackedFields = screen[4];
     descriptor_.BackgroundColorIndex = screen[5];
     descriptor_.AspectRatio = screen[6];
+    // Every drawing of the image takes a bitmap of the screen's size, so a screen the data cannot
+    // fill is refused here, by the bound every graphic class applies, before anything is drawn.
+    if (!FitsDataBytes(descriptor_.ScreenWidth, descriptor_.ScreenHeight, BytesToEnd(stream)))
+        throw GIFException(sScreenExceedsData);
     if ((descriptor_.PackedFields & 0x80) != 0)
         colorMap_->LoadFromStream(stream, 2 << (descriptor_.PackedFields & 0x07));
     else

@@ -79,7 +79,8 @@ void TQuery::Open() {
     SetState(TDataSetState::dsBrowse);
     emit dataReset();
     emit currentRowChanged(recNo_);
-    if (AfterScroll)
+    // Opening on no rows moves to no row: handlers of a row have nothing to show.
+    if (AfterScroll && rows_->Count() > 0)
         AfterScroll(*this);
 }
 

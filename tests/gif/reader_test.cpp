@@ -194,10 +194,13 @@ TEST(ReaderLimits, FramesBeyondTheSettingsLimitsAreRefusedClearly) {
 }
 
 TEST(ReaderLimits, FramesMustBePaidForByData) {
-    // Five 16000 x 16000 frames in a few dozen bytes would take over a gigabyte.
-    GifBytes hostile = GifBytes().header(16000, 16000, 4);
+    // A screen of 16000 x 16000 in a few dozen bytes is refused before any frame.
+    EXPECT_EQ(ErrorOf([&] { LoadGif(GifBytes().header(16000, 16000, 4).trailer().data()); }),
+              sScreenExceedsData);
+    // Five 4000 x 4000 frames on a screen the data may declare would still take 80 MB.
+    GifBytes hostile = GifBytes().header(4000, 4000, 4);
     for (int i = 0; i < 5; ++i)
-        hostile.descriptor(0, 0, 16000, 16000).raw({2, 0});
+        hostile.descriptor(0, 0, 4000, 4000).raw({2, 0});
     EXPECT_EQ(ErrorOf([&] { LoadGif(hostile.trailer().data()); }), sFrameExceedsData);
 
     // A plain 1000 x 500 frame compresses to a few hundred bytes, well inside 4096 pixels a byte.
