@@ -132,7 +132,7 @@ public:
     // Derived data that rendering builds on demand; every change drops it. FreeBitmap stops the
     // painter that Draw started first.
     void FreeBitmap();
-    void FreePalette() { palette_.reset(); }
+    void FreePalette();
     void NotifyChange() { Changed(); }
     using TGraphic::Progress;
 

@@ -163,7 +163,8 @@ void TGIFPainter::PlayPasses() {
 
 void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
     while (true) {
-        if (activeImage_ >= image_->Images().Count() || Stopping() || Frame().GetEmpty())
+        // A handler that destroyed the image (OnLoop comes just before) has left it detached.
+        if (Stopping() || image_ == nullptr || activeImage_ >= image_->Images().Count() || Frame().GetEmpty())
             return;
         if (Async())
             CheckSuspended();

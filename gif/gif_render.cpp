@@ -72,9 +72,7 @@ TBitmap NewFrameBitmap(int width, int height) {
 // ---- Frame bitmap ------------------------------------------------------------------------------
 
 const TBitmap* TGIFSubImage::GetBitmap() {
-    std::unique_lock<std::recursive_mutex> lock;
-    if (image_ != nullptr)
-        lock = LockSynchronized(image_->RenderLock());
+    const auto lock = LockRender();
     if (bitmap_ || GetEmpty())
         return bitmap_ ? &*bitmap_ : nullptr;
     RenderProgress(image_, TProgressStage::psStarting, 0);
@@ -232,6 +230,7 @@ std::optional<TPalette> TGIFSubImage::GetPalette() {
 }
 
 void TGIFSubImage::SetPalette(const std::optional<TPalette>& palette) {
+    const auto lock = LockRender();
     if (palette == palette_)
         return;
     palette_ = palette;
@@ -245,6 +244,8 @@ void TGIFSubImage::SetPalette(const std::optional<TPalette>& palette) {
 }
 
 std::optional<TPalette> TGIFImage::GetPalette() {
+    // Painter threads reach here through their frames' palettes.
+    const auto lock = LockSynchronized(renderLock_);
     if (inGetPalette_)
         throw GIFException(sNoColorTable);
     inGetPalette_ = true;
@@ -264,9 +265,12 @@ std::optional<TPalette> TGIFImage::GetPalette() {
 }
 
 void TGIFImage::SetPalette(const std::optional<TPalette>& palette) {
-    if (palette == palette_)
-        return;
-    palette_ = palette;
+    {
+        const auto lock = LockSynchronized(renderLock_);
+        if (palette == palette_)
+            return;
+        palette_ = palette;
+    }
     if (bitmap_) {
         FreeBitmap();
         PaletteModified = true;
@@ -293,9 +297,7 @@ void TGIFSubImage::Draw(TCanvas& canvas, const QRect& rect, bool doTransparent, 
 }
 
 void TGIFSubImage::StretchDraw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile) {
-    std::unique_lock<std::recursive_mutex> lock;
-    if (image_ != nullptr)
-        lock = LockSynchronized(image_->RenderLock());
+    const auto lock = LockRender();
     const bool masked = doTransparent && Transparent && HasMask();
     if (GetBitmap() == nullptr)
         return;
