@@ -277,6 +277,23 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_NE(Frame(image, 1).GraphicControlExtension, nullptr);
                 EXPECT_NE(Frame(image, 2).GraphicControlExtension, nullptr);
             }},
+        OptimizeCase{"ATransparentIndexBeyondTheMapStaysBeyondIt",
+                     {.frames = {{.pixels = kFour, .delay = 5},
+                                 {.pixels = {1, 1, 2, 1},
+                                  .local = {kRed, kGreen, kBlue, kWhite},
+                                  .transparent = 7,
+                                  .delay = 5}}},
+                     kAllSteps,
+                     [](TGIFImage& image, const auto&) {
+                         EXPECT_EQ(image.Images().Count(), 2) << "the second frame was erased";
+                     }},
+        OptimizeCase{"APixelBeyondTheMapKeepsShowingBlack",
+                     {.global = {kRed, kGreen, kBlue}, .frames = {{.pixels = {0, 3, 3, 1}, .delay = 5}}},
+                     kAllSteps,
+                     [](TGIFImage& image, const auto& warnings) {
+                         EXPECT_EQ(Frame(image, 0).Data(), (Pixels{0, 3, 3, 1}));
+                         EXPECT_EQ(warnings.messages, std::vector<std::string>{});
+                     }},
         OptimizeCase{"ColourMapsAreSortedByUseAndTheBackgroundFollowsItsColour",
                      {.frames = {{.pixels = {3, 3, 3, 2}, .delay = 5},
                                  {.pixels = {1, 1, 1, 0}, .local = {kRed, kGreen, kBlue}, .delay = 5}}},
