@@ -81,7 +81,14 @@ public:
     }
 
     void MergeWithPreviousFrames() {
+        // Later passes draw the frame that starts the loop over whatever the last frame left,
+        // not over the frame before it: only the first pass has that one on the screen.
+        const int loopStart = LoopStart();
         for (int i = frames_.Count() - 1; i >= 1; --i) {
+            if (i == loopStart) {
+                progress_.FrameDone();
+                continue;
+            }
             int b = i - 1;
             while (b > 0 && ShownDisposal(*frames_.Items(b)) == dmPrevious)
                 --b;
@@ -154,6 +161,15 @@ private:
         }
         before->SetDelay(sum);
         frames_.Delete(i);
+    }
+
+    // The frame that carries the first loop extension, -1 without one.
+    int LoopStart() const {
+        const TGIFAppExtNSLoop* loop = FirstLoopExtension();
+        for (int i = 0; loop != nullptr && i < frames_.Count(); ++i)
+            if (frames_.Items(i)->Extensions().IndexOf(loop) >= 0)
+                return i;
+        return -1;
     }
 
     const TGIFAppExtNSLoop* FirstLoopExtension() const {

@@ -117,11 +117,13 @@ TEST_P(OptimizeSteps, DoWhatTheyShouldAndShowTheSamePicturesForTheSameTimes) {
     auto image = Build(c.spec);
     test::WarningLog warnings;
     warnings.attach(*image);
-    const auto before = test::ShownOverTime(*image);
+    // Later passes of a loop start elsewhere and over another picture than the first.
+    constexpr int kPasses = 3;
+    const auto before = test::ShownOverTime(*image, kPasses);
     image->Optimize(c.options, TColorReduction::rmNone, TDitherMode::dmNearest, 8);
     c.check(*image, warnings);
     if (c.sameTimes) {
-        EXPECT_EQ(test::CompareShown(before, test::ShownOverTime(*image)), "");
+        EXPECT_EQ(test::CompareShown(before, test::ShownOverTime(*image, kPasses)), "");
     }
     // Whatever the steps did, the result saves and loads back as the same animation.
     const auto reloaded = test::LoadGif(test::SaveGif(*image));
@@ -294,6 +296,12 @@ INSTANTIATE_TEST_SUITE_P(
                          EXPECT_EQ(Frame(image, 0).Data(), (Pixels{0, 3, 3, 1}));
                          EXPECT_EQ(warnings.messages, std::vector<std::string>{});
                      }},
+        OptimizeCase{"AFrameThatStartsTheLoopLaterIsNotMergedWithTheFrameBeforeIt",
+                     {.frames = {{.pixels = {0, 0, 0, 0}, .delay = 5},
+                                 {.pixels = {0, 1, 0, 1}, .delay = 5, .extras = {TExtra::Loop}},
+                                 {.pixels = {2, 2, 2, 2}, .delay = 5}}},
+                     {ooMerge, ooCrop},
+                     [](TGIFImage& image, const auto&) { EXPECT_FALSE(Frame(image, 1).Transparent); }},
         OptimizeCase{"ColourMapsAreSortedByUseAndTheBackgroundFollowsItsColour",
                      {.frames = {{.pixels = {3, 3, 3, 2}, .delay = 5},
                                  {.pixels = {1, 1, 1, 0}, .local = {kRed, kGreen, kBlue}, .delay = 5}}},

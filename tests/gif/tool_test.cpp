@@ -134,11 +134,43 @@ TEST_F(ToolFixture, RenderWritesEveryPaintedFrameWithItsWaitAndDisposal) {
     }
 }
 
+// Two frames with a loop extension of `loops` in front of frame `loopFrame` (none when < 0).
+QByteArray Looping(int loopFrame, int loops) {
+    test::GifBytes bytes;
+    bytes.header(2, 1, 4);
+    for (int frame = 0; frame < 2; ++frame) {
+        if (frame == loopFrame)
+            bytes.raw(
+                {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, loops, 0, 0});
+        bytes.gce(0, 5, 0).frame(2, 1, {static_cast<std::uint8_t>(frame), 1});
+    }
+    return bytes.trailer().data();
+}
+
+TEST_F(ToolFixture, RenderPlaysAtMostThePassesTheLoopExtensionAsks) {
+    struct Case {
+        int loopFrame, loops, passes;
+        QString frames; // the first column of every line
+    };
+    for (const Case& c : {Case{-1, 0, 3, "000 001"}, Case{0, 2, 5, "000 001 002 003"},
+                          Case{1, 0, 3, "000 001 002 003"}, Case{1, 0, 1, "000 001"}}) {
+        const QString in = Write("loop.gif", Looping(c.loopFrame, c.loops));
+        const ToolRun run =
+            RunTool({"render", in, dir.filePath("passes"), "--passes", QString::number(c.passes)});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList painted;
+        for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts))
+            painted << line.section('\t', 0, 0);
+        EXPECT_EQ(painted.join(' '), c.frames) << c.loopFrame << " " << c.loops << " " << c.passes;
+    }
+}
+
 TEST_F(ToolFixture, RenderRefusesBadOptions) {
     const QString in = Write("two.gif", TwoFrames());
     for (const QStringList& args :
          {QStringList{"render", in}, QStringList{"render", in, "out", "--tile", "0x3"},
-          QStringList{"render", in, "out", "--speed", "1001"}, QStringList{"render", in, "out", "--fast"}}) {
+          QStringList{"render", in, "out", "--speed", "1001"}, QStringList{"render", in, "out", "--fast"},
+          QStringList{"render", in, "out", "--passes", "0"}}) {
         const ToolRun run = RunTool(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("usage: quillmere-gif render"));

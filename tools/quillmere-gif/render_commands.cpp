@@ -1,4 +1,4 @@
-// The painter's subcommand: render (play an animation once and write every frame the painter
+// The painter's subcommand: render (play an animation and write every frame the painter
 // shows as a PNG, with the wait it computed after it and the frame's disposal).
 #include "gif/gif_extensions.h"
 #include "gif/gif_playback.h"
@@ -18,10 +18,11 @@ namespace {
 
 int RunRender(const std::vector<std::string>& args);
 
-const RegisterCommand renderCommand(
-    "render",
-    {"render IN.gif OUTDIR [--speed PERCENT] [--tile WxH] [--opaque]",
-     "play once; OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame", RunRender});
+const RegisterCommand
+    renderCommand("render", {"render IN.gif OUTDIR [--speed PERCENT] [--tile WxH] [--opaque] [--passes N]",
+                             "play N passes (default 1, no more than the loop extension asks); "
+                             "OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame",
+                             RunRender});
 
 std::optional<int> WholeNumber(std::string_view text) {
     int value = 0;
@@ -60,6 +61,11 @@ std::optional<RenderArguments> Parse(const std::vector<std::string>& args) {
             if (!speed || *speed < 0 || *speed > 1000)
                 return std::nullopt;
             result.options.speed = *speed;
+        } else if (args[i] == "--passes" && hasValue) {
+            const auto passes = WholeNumber(args[++i]);
+            if (!passes || *passes < 1)
+                return std::nullopt;
+            result.options.passes = *passes;
         } else if (args[i] == "--tile" && hasValue) {
             result.options.tile = TileSize(args[++i]);
             if (!result.options.tile)
@@ -93,7 +99,7 @@ int RunRender(const std::vector<std::string>& args) {
         if (!outDir.mkpath("."))
             throw std::runtime_error("cannot create the folder " + parsed->outDir);
         int painted = 0;
-        PlayOnce(image, parsed->options, [&](const QImage& canvas, TGIFPainter& painter) {
+        Play(image, parsed->options, [&](const QImage& canvas, TGIFPainter& painter) {
             char name[32];
             std::snprintf(name, sizeof name, "frame-%03d.png", painted);
             const QString path = outDir.filePath(name);
