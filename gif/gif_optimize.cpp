@@ -163,6 +163,13 @@ private:
         frames_.Delete(i);
     }
 
+    static int ControlBlocks(const TGIFSubImage& frame) {
+        return static_cast<int>(
+            std::count_if(frame.Extensions().begin(), frame.Extensions().end(), [](const auto& e) {
+                return dynamic_cast<const TGIFGraphicControlExtension*>(e.get()) != nullptr;
+            }));
+    }
+
     // The frame that carries the first loop extension, -1 without one.
     int LoopStart() const {
         const TGIFAppExtNSLoop* loop = FirstLoopExtension();
@@ -199,7 +206,9 @@ private:
     // A control block that asks for nothing the painter would not do anyway.
     void RemoveNeedlessControl(TGIFSubImage& frame) {
         auto* gce = frame.GraphicControlExtension;
-        if (gce == nullptr)
+        // With a second control block, the painter takes the delay and transparency of the first
+        // and the disposal of the last: removing one hands its part to another.
+        if (gce == nullptr || ControlBlocks(frame) > 1)
             return;
         const bool single = frames_.Count() == 1;
         const int disposal = gce->GetDisposal();

@@ -153,7 +153,9 @@ void TGIFPainter::PlayPasses() {
         activeImage_ = loopStart;
         if (started_)
             Fire(OnLoop);
-        PlayFrames(loops, loopStart, loopSeen);
+        // A pass that paints nothing would repeat at once and without end.
+        if (!PlayFrames(loops, loopStart, loopSeen) && !Stopping())
+            break;
         if (loops > 0)
             --loops;
         if (!Has(TGIFDrawOption::goAnimate) || !Has(TGIFDrawOption::goLoop))
@@ -161,30 +163,39 @@ void TGIFPainter::PlayPasses() {
     }
 }
 
-void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
+bool TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
+    bool painted = false;
     while (true) {
         // A handler that destroyed the image (OnLoop comes just before) has left it detached.
-        if (Stopping() || image_ == nullptr || activeImage_ >= image_->Images().Count() || Frame().GetEmpty())
-            return;
+        if (Stopping() || image_ == nullptr || activeImage_ >= image_->Images().Count())
+            return painted;
+        if (Frame().GetEmpty()) {
+            // Nothing to show (extensions only, or no area), and the frames after it still play;
+            // a loop extension it carries still counts.
+            ReadExtensions(loops, loopStart, loopSeen);
+            ++activeImage_;
+            continue;
+        }
         if (Async())
             CheckSuspended();
         WaitForFrame();
         if (Terminated())
-            return;
+            return painted;
         // The event and the painting share one trip to the GUI thread: each trip delays the frame.
         DoSynchronize([&] { ShowFrame(loops, loopStart, loopSeen); });
         if (Terminated())
-            return;
+            return painted;
+        painted = true;
         previousDisposal_ = disposal_;
         NextDelay();
         const int before = activeImage_;
         Fire(OnAfterPaint);
         if (Terminated())
-            return;
+            return painted;
         if (activeImage_ == before)
             ++activeImage_;
         if (!Has(TGIFDrawOption::goAnimate))
-            return;
+            return painted;
     }
 }
 

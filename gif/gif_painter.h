@@ -86,7 +86,8 @@ private:
 
     void CreateBuffers();
     void PlayPasses();
-    void PlayFrames(int& loops, int& loopStart, bool& loopSeen);
+    // Plays the frames of one pass; false when it painted none.
+    bool PlayFrames(int& loops, int& loopStart, bool& loopSeen);
     void WaitForFrame();
     void WaitAsync(std::int64_t wait);
     void WaitUnthreaded(std::int64_t wait);

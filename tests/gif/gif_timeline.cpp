@@ -87,7 +87,7 @@ std::vector<TShownPicture> ShownOverTime(TGIFImage& image, int passes) {
         for (int i = pass == 0 ? 0 : loopStart; i < image.Images().Count(); ++i) {
             TGIFSubImage& frame = *image.Images().Items(i);
             if (frame.GetEmpty())
-                break;
+                continue;
             const int disposal = Disposal(frame);
             const std::vector<std::uint32_t> before = screen.Pixels();
             screen.Draw(frame);

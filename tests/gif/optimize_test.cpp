@@ -19,7 +19,8 @@ using enum TGIFOptimizeOption;
 
 constexpr TColor kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
 
-enum class TExtra { Comment, PlainText, ForeignData, Loop };
+// Control: a graphic control extension that asks for nothing (delay 0, opaque, no disposal).
+enum class TExtra { Comment, PlainText, ForeignData, Loop, Control };
 
 struct FrameSpec {
     int left = 0;
@@ -57,6 +58,9 @@ void AddExtra(TGIFSubImage& frame, TExtra extra) {
     }
     case TExtra::Loop:
         frame.Extensions().Add(std::make_unique<TGIFAppExtNSLoop>(&frame));
+        break;
+    case TExtra::Control:
+        frame.Extensions().Add(std::make_unique<TGIFGraphicControlExtension>(&frame));
         break;
     }
 }
@@ -302,6 +306,19 @@ INSTANTIATE_TEST_SUITE_P(
                                  {.pixels = {2, 2, 2, 2}, .delay = 5}}},
                      {ooMerge, ooCrop},
                      [](TGIFImage& image, const auto&) { EXPECT_FALSE(Frame(image, 1).Transparent); }},
+        OptimizeCase{"OfTwoControlBlocksInAFrameTheOneThePainterUsesStays",
+                     {.frames = {{.pixels = kFour, .delay = 100, .extras = {TExtra::Control}},
+                                 {.pixels = {1, 1, 1, 1}, .delay = 5}}},
+                     {ooCleanup},
+                     [](TGIFImage& image, const auto&) {
+                         EXPECT_EQ(Frame(image, 0).GraphicControlExtension->GetDelay(), 0);
+                     }},
+        OptimizeCase{"AFrameOfExtensionsOnlyBetweenTwoFramesGoes",
+                     {.frames = {{.pixels = kFour, .delay = 5},
+                                 {.width = 0, .height = 0, .extras = {TExtra::Comment}},
+                                 {.pixels = {1, 1, 1, 1}, .delay = 5}}},
+                     kAllSteps,
+                     [](TGIFImage& image, const auto&) { EXPECT_EQ(image.Images().Count(), 2); }},
         OptimizeCase{"ColourMapsAreSortedByUseAndTheBackgroundFollowsItsColour",
                      {.frames = {{.pixels = {3, 3, 3, 2}, .delay = 5},
                                  {.pixels = {1, 1, 1, 0}, .local = {kRed, kGreen, kBlue}, .delay = 5}}},

@@ -155,6 +155,33 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopCase{"without_goAnimate_first_frame", 3, 0, {goAsync, goLoop}, 0, {0}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A frame without pixels (extensions only, or no area) shows nothing; the frames after it play.
+struct EmptyFrameCase {
+    const char* name;
+    std::vector<FrameSpec> frames;
+    TGIFDrawOptions options;
+    std::vector<int> painted;
+};
+
+class PainterEmptyFrames : public Painter, public ::testing::WithParamInterface<EmptyFrameCase> {};
+
+TEST_P(PainterEmptyFrames, AreSkipped) {
+    auto image = Make(GetParam().frames, 0);
+    Play(*image, GetParam().options, target);
+    EXPECT_EQ(log.frames, GetParam().painted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PainterEmptyFrames,
+                         ::testing::Values(EmptyFrameCase{"between",
+                                                          {{.fill = tcRed}, {.width = 0}, {.fill = tcBlue}},
+                                                          {goAnimate},
+                                                          {0, 2}},
+                                           EmptyFrameCase{"only_empty_frames_looping_without_end",
+                                                          {{.width = 0}, {.width = 0}},
+                                                          {goAnimate, goLoop, goLoopContinously},
+                                                          {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Painter, ASingleFrameIsPaintedOnceAtOnceEvenWhenThreaded) {
     auto image = Make({{}});
     TCanvas canvas(target);
