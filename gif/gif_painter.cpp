@@ -63,12 +63,20 @@ void TGIFPainter::CreateBuffers() {
         background = background || frame->GraphicControlExtension->GetDisposal() == dmBackground;
         previous = previous || frame->GraphicControlExtension->GetDisposal() == dmPrevious;
     }
+    // The buffers are as large as the painted rectangle; each is checked, for a failed one would
+    // compose nothing.
     if (background && Has(TGIFDrawOption::goTransparent))
-        background_ = canvas_->Grab(rect_);
+        background_ = Grab();
     if (background || previous) {
-        backup_ = canvas_->Grab(rect_);
-        frameBuffer_ = QImage(rect_.size(), CanvasImageFormat);
+        backup_ = Grab();
+        frameBuffer_ = NewDrawImage(rect_.size(), CanvasImageFormat);
     }
+}
+
+QImage TGIFPainter::Grab() const {
+    QImage grabbed = canvas_->Grab(rect_);
+    RequireAllocated(grabbed, rect_.size());
+    return grabbed;
 }
 
 void TGIFPainter::Start() {

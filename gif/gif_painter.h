@@ -85,6 +85,8 @@ private:
     TGIFSubImage& Frame() const { return *image_->Images().Items(activeImage_); }
 
     void CreateBuffers();
+    // The canvas's rectangle as a new buffer; raises EOutOfMemory when it cannot be had.
+    QImage Grab() const;
     void PlayPasses();
     // Plays the frames of one pass; false when it painted none.
     bool PlayFrames(int& loops, int& loopStart, bool& loopSeen);

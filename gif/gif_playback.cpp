@@ -1,6 +1,7 @@
 #include "gif/gif_playback.h"
 
 #include "framework/graphics/clock.h"
+#include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
 
 #include <algorithm>
@@ -23,7 +24,12 @@ int PassesShown(const TGIFImage& image, int wanted) {
 void Play(TGIFImage& image, const TPlaybackOptions& options,
           const std::function<void(const QImage& canvas, TGIFPainter& painter)>& frame) {
     const QSize size = options.tile.value_or(QSize(image.GetWidth(), image.GetHeight()));
-    QImage target(size, CanvasImageFormat);
+    if (image.GetEmpty() || size.isEmpty())
+        throw GIFException(sNothingToRender);
+    const auto area = static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height());
+    if (options.fileBytes && !image.ReadSettings.PaidForByData(area, *options.fileBytes))
+        throw GIFException(sScreenExceedsData);
+    QImage target = NewDrawImage(size, CanvasImageFormat);
     target.fill(Qt::transparent);
     TCanvas canvas(target);
     TStepClock clock;
@@ -32,7 +38,11 @@ void Play(TGIFImage& image, const TPlaybackOptions& options,
     const TGIFPainterEvent previousLoop = image.OnLoop;
     const int previousSpeed = image.AnimationSpeed();
     image.Clock = &clock;
-    image.OnAfterPaint = [&](TGIFPainter& painter) { frame(target, painter); };
+    image.OnAfterPaint = [&](TGIFPainter& painter) {
+        frame(target, painter);
+        // The painter renders the next frame before its wait; this one is drawn and done with.
+        image.Images().Items(painter.ActiveImage())->FreeBitmap();
+    };
     // The painter loops without end here; the pass count is kept by stopping it.
     const int passes = PassesShown(image, std::max(options.passes, 1));
     int pass = 1;

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -20,9 +21,14 @@ struct TPlaybackOptions {
     // At most this many passes, as many as the loop extension asks of a viewer (0: endless); the
     // passes after the first start at the frame that carries it.
     int passes = 1;
+    // The size of the file the image was read from: the canvas must be paid for by it as the
+    // reader's frames are (ReadSettings). None: no such bound.
+    std::optional<std::uint64_t> fileBytes;
 };
 
-// `frame` receives the canvas and the painter after each painted frame.
+// `frame` receives the canvas and the painter after each painted frame. An image without frames
+// or with an empty screen, and a canvas beyond the bound, are refused with a GIFException before
+// anything is allocated. Only the frame painted next keeps its rendered bitmap.
 void Play(TGIFImage& image, const TPlaybackOptions& options,
           const std::function<void(const QImage& canvas, TGIFPainter& painter)>& frame);
 

@@ -180,7 +180,7 @@ void CheckFrameFits(std::uint64_t area, const TGIFImage* image, const QIODevice&
     const std::uint64_t total = PixelsHeld(image) + area;
     if (area > settings.MaximumFramePixels || total > settings.MaximumImagePixels)
         throw GIFException(sFrameTooLarge);
-    if (total > settings.PixelsWithoutData + settings.PixelsPerDataByte * StreamBytes(stream))
+    if (!settings.PaidForByData(total, StreamBytes(stream)))
         throw GIFException(sFrameExceedsData);
 }
 
