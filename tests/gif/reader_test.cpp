@@ -98,6 +98,15 @@ TEST(ReaderBlocks, ExtensionsWithoutAnImageFormAFrameWithoutPixels) {
     EXPECT_EQ(last.GraphicControlExtension->GetDelay(), 7);
 }
 
+TEST(ReaderBlocks, AStrayZeroAfterAnExtensionLeavesItWithTheImageAfterIt) {
+    auto loaded = LoadGif(TwoByTwo().gce(0, 50, 0).raw({0x00, 0x00}).frame(2, 2, kFour).trailer().data());
+    ASSERT_EQ(loaded->image->Images().Count(), 2) << "no frame of extensions only";
+    const TGIFSubImage& second = *loaded->image->Images().Items(1);
+    EXPECT_EQ(second.Data(), kFour);
+    ASSERT_NE(second.GraphicControlExtension, nullptr);
+    EXPECT_EQ(second.GraphicControlExtension->GetDelay(), 50);
+}
+
 TEST(ReaderFrames, ZeroSizedFrameTakesTheScreenSizeWithAWarning) {
     auto loaded =
         LoadGif(GifBytes().header(3, 1, 4).descriptor(0, 0, 0, 5).raw(test::PlainLZW({1, 2, 3}, 2)).data());
