@@ -233,6 +233,8 @@ TScanResult ScanDisc(TSQLiteConnection& connection, const TScanRequest& request,
     result.files = static_cast<qint64>(contents.files.size());
     result.bytes = contents.bytes;
     result.softwareName = autorun.label;
+    if (const auto icon = contents.icons.find(autorun.icon.toLower()); icon != contents.icons.end())
+        result.icon = icon->second;
     result.name = request.name.isEmpty() ? info.label : request.name;
     InTransaction(connection, [&] {
         result.cd = request.cd;
@@ -258,14 +260,15 @@ TScanResult ScanDisc(TSQLiteConnection& connection, const TScanRequest& request,
         disc.Bind(6, NowText());
         disc.Step();
         WriteFiles(connection, result.cd, contents.files);
-        if (request.software && !autorun.label.isEmpty()) {
-            const auto icon = contents.icons.find(autorun.icon.toLower());
-            result.picture = WriteIconPicture(icon != contents.icons.end() ? icon->second : QByteArray(),
-                                              request.picturesFolder, result.cd, autorun.label);
-            result.software = InsertSoftware(connection, result.cd, autorun.label, result.picture);
-        }
+        if (request.software && !autorun.label.isEmpty())
+            AddDiscSoftware(connection, result, request.picturesFolder);
     });
     return result;
+}
+
+void AddDiscSoftware(TSQLiteConnection& connection, TScanResult& result, const QString& picturesFolder) {
+    result.picture = WriteIconPicture(result.icon, picturesFolder, result.cd, result.softwareName);
+    result.software = InsertSoftware(connection, result.cd, result.softwareName, result.picture);
 }
 
 QString CDName(TSQLiteConnection& connection, qint64 cd) {

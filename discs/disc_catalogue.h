@@ -34,6 +34,7 @@ struct TScanResult {
     qint64 bytes = 0;
     qint64 software = 0;  // the new Software entry, 0 when none was made
     QString softwareName; // the autorun label, also when no entry was asked for
+    QByteArray icon;      // the autorun icon's bytes, empty when there is none
     QString picture;      // the picture path written for it, empty when none
 };
 
@@ -42,6 +43,10 @@ struct TScanResult {
 // a source that cannot be read, qm::Exception for a request that cannot be met.
 TScanResult ScanDisc(TSQLiteConnection& connection, const TScanRequest& request,
                      const TDiscReadOptions& options = {});
+
+// Makes the Software entry of the disc's autorun.inf for the scanned CD, its icon copied into
+// `picturesFolder` as the entry's picture; fills result.software and result.picture.
+void AddDiscSoftware(TSQLiteConnection& connection, TScanResult& result, const QString& picturesFolder);
 
 struct TFoundFile {
     qint64 cd = 0;
