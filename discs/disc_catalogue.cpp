@@ -18,7 +18,7 @@ namespace {
 // FILES_FIND indexes every path by its three-letter runs, so that a search for any part of a path
 // visits only the paths that hold all of its runs. The triggers keep it in step from any program,
 // folding with the engine's lower(), which is the whole folding for a path of plain ASCII; the
-// scan refolds the others without accents and case (FindKey).
+// scan refolds the others without accents and case (FoldedPath).
 const char* const kDiscSchema[] = {
     "CREATE TABLE IF NOT EXISTS DISCS (CDID INTEGER PRIMARY KEY, Label TEXT, Source TEXT, Files INTEGER, "
     "Bytes INTEGER, Scanned TEXT)",
@@ -130,11 +130,29 @@ QString NowText() {
     return DiscTimeText(QDateTime::currentSecsSinceEpoch());
 }
 
+// Sets the search key of one file whose path is not plain ASCII, which the triggers fold only in
+// part.
+class TRefold {
+public:
+    explicit TRefold(TSQLiteConnection& connection)
+        : update_(connection.Prepare(QStringLiteral("UPDATE FILES_FIND SET Folded = ? WHERE rowid = ?"))) {}
+    void operator()(qint64 id, const QString& path, const QByteArray& utf8) {
+        if (IsPlainAscii(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))))
+            return;
+        update_.Bind(1, FoldedPath(path));
+        update_.BindInt64(2, id);
+        update_.Step();
+        update_.Reset();
+    }
+
+private:
+    TSQLiteStatement update_;
+};
+
 void WriteFiles(TSQLiteConnection& connection, qint64 cd, const std::vector<TDiscFile>& files) {
     TSQLiteStatement insert = connection.Prepare(
         QStringLiteral("INSERT INTO FILES (CDID, Path, Size, Modified, Hash) VALUES (?, ?, ?, ?, ?)"));
-    TSQLiteStatement refold =
-        connection.Prepare(QStringLiteral("UPDATE FILES_FIND SET Folded = ? WHERE rowid = ?"));
+    TRefold refold(connection);
     for (const TDiscFile& file : files) {
         const QByteArray path = file.path.toUtf8();
         insert.BindInt64(1, cd);
@@ -147,12 +165,7 @@ void WriteFiles(TSQLiteConnection& connection, qint64 cd, const std::vector<TDis
         insert.Bind(5, file.hash);
         insert.Step();
         insert.Reset();
-        if (IsPlainAscii(std::string_view(path.constData(), static_cast<size_t>(path.size()))))
-            continue;
-        refold.Bind(1, FindKey(file.path));
-        refold.BindInt64(2, connection.LastInsertRowId());
-        refold.Step();
-        refold.Reset();
+        refold(connection.LastInsertRowId(), file.path, path);
     }
 }
 
@@ -217,8 +230,21 @@ void PrepareDiscTables(const QString& fileName) {
     InTransaction(connection, [&] { CreateDiscTables(connection); });
 }
 
-QString FindKey(const QString& text) {
+QString FoldedPath(const QString& text) {
     return BaseLetters(text);
+}
+
+void RefoldPaths(TSQLiteConnection& connection) {
+    TSQLiteStatement exists = connection.Prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'FILES'"));
+    if (!exists.Step())
+        return;
+    TSQLiteStatement read = connection.Prepare(QStringLiteral("SELECT ID, Path FROM FILES"));
+    TRefold refold(connection);
+    while (read.Step()) {
+        const QString path = read.Column(1).toString();
+        refold(read.ColumnInt64(0), path, path.toUtf8());
+    }
 }
 
 TScanResult ScanDisc(TSQLiteConnection& connection, const TScanRequest& request,
@@ -281,7 +307,7 @@ std::vector<TFoundFile> FindFiles(TSQLiteConnection& connection, const QString& 
     TSQLiteStatement find = connection.Prepare(QStringLiteral(
         "SELECT f.CDID, c.Name, f.Path, f.Size, f.Modified FROM FILES_FIND k JOIN FILES f ON f.ID = k.rowid "
         "LEFT JOIN CD c ON c.ID = f.CDID WHERE k.Folded GLOB ? ORDER BY k.rowid LIMIT ?"));
-    find.Bind(1, GlobPattern(FindKey(text)));
+    find.Bind(1, GlobPattern(FoldedPath(text)));
     find.BindInt64(2, limit);
     std::vector<TFoundFile> found;
     while (find.Step())

@@ -60,7 +60,10 @@ struct TFoundFile {
 // order they were recorded.
 std::vector<TFoundFile> FindFiles(TSQLiteConnection& connection, const QString& text, int limit);
 // The key FILES are found by: the path without accents and case.
-QString FindKey(const QString& text);
+QString FoldedPath(const QString& text);
+// Gives the paths that are not plain ASCII their key, after other programs (an import, the
+// standard shell) wrote FILES with only the engine's ASCII folding. Nothing without FILES.
+void RefoldPaths(TSQLiteConnection& connection);
 
 enum class TDifferenceKind { dkChanged, dkMissing, dkAdded, dkUnreadable };
 struct TDifference {

@@ -18,8 +18,9 @@ qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, O
     QStringList names;
     for (const TCatalogueColumn& column : table.columns)
         names << QuoteIdentifier(column.name);
-    TSQLiteStatement select = connection.Prepare(
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(names.join(u','), QuoteIdentifier(table.name)));
+    TSQLiteStatement select =
+        connection.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                               .arg(names.join(u','), QuoteIdentifier(table.name), names.front()));
     std::vector<QVariant> values(table.columns.size());
     qint64 rows = 0;
     while (select.Step()) {
@@ -70,22 +71,41 @@ QByteArray JsonValue(const QVariant& value) {
     return array.mid(1, array.size() - 2);
 }
 
+// The four tables, then those of the disc record that the catalogue has.
+std::vector<const TCatalogueTable*> ExportedTables(TSQLiteConnection& connection) {
+    std::vector<const TCatalogueTable*> tables;
+    for (const TCatalogueTable& table : CatalogueTables())
+        tables.push_back(&table);
+    TSQLiteStatement exists =
+        connection.Prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    for (const TCatalogueTable& table : DiscTables()) {
+        exists.Bind(1, table.name);
+        if (exists.Step())
+            tables.push_back(&table);
+        exists.Reset();
+    }
+    return tables;
+}
+
 // One row object per line, keys in column order, so that a reader can be pointed at a line.
 QByteArray JsonTables(TSQLiteConnection& connection, TTableCounts& counts) {
     QByteArray out = "{\n";
-    for (size_t t = 0; t < CatalogueTables().size(); ++t) {
-        const TCatalogueTable& table = CatalogueTables()[t];
+    const std::vector<const TCatalogueTable*> tables = ExportedTables(connection);
+    for (size_t t = 0; t < tables.size(); ++t) {
+        const TCatalogueTable& table = *tables[t];
         out += "  " + JsonValue(table.name) + ": [";
         bool first = true;
-        counts[t] = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
+        qint64 rows = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
             out += first ? "\n    {" : ",\n    {";
             first = false;
             for (size_t c = 0; c < values.size(); ++c)
                 out += (c ? ", " : "") + JsonValue(table.columns[c].name) + ": " + JsonValue(values[c]);
             out += '}';
         });
+        if (t < counts.size())
+            counts[t] = rows;
         out += first ? "]" : "\n  ]";
-        out += t + 1 < CatalogueTables().size() ? ",\n" : "\n";
+        out += t + 1 < tables.size() ? ",\n" : "\n";
     }
     return out + "}\n";
 }
@@ -121,9 +141,14 @@ TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folde
         if (format == TTransferFormat::tfJson) {
             SaveWhole(dir.filePath(files.front()), JsonTables(connection, counts));
         } else {
-            for (size_t t = 0; t < CatalogueTables().size(); ++t)
-                SaveWhole(dir.filePath(files[static_cast<int>(t)]),
-                          CsvTable(connection, CatalogueTables()[t], counts[t]));
+            const std::vector<const TCatalogueTable*> tables = ExportedTables(connection);
+            for (size_t t = 0; t < tables.size(); ++t) {
+                qint64 rows = 0;
+                SaveWhole(dir.filePath(tables[t]->name + QStringLiteral(".csv")),
+                          CsvTable(connection, *tables[t], rows));
+                if (t < counts.size())
+                    counts[t] = rows;
+            }
         }
     } catch (...) {
         connection.Execute(QStringLiteral("ROLLBACK"));

@@ -389,5 +389,36 @@ TEST_F(DiscTest, CommandsPrintTheirLinesAndExitCodes) {
     EXPECT_TRUE(refused.err.contains(nowhere)) << refused.err.toStdString();
 }
 
+TEST_F(DiscTest, ExportAndImportCarryTheDiscRecordLosslessly) {
+    const QString folder = Path(QStringLiteral("disc"));
+    WriteTestFile(folder, QStringLiteral("Äpfel/\"quoted\", line.txt"), QByteArray("x"));
+    WriteTestFile(folder, QStringLiteral("plain.txt"), QByteArray());
+    const QString work = Path(QStringLiteral("work"));
+    ASSERT_TRUE(QDir().mkpath(work));
+    const auto runIn = [](const QString& where, const QStringList& arguments) {
+        const test::ToolRun run = test::RunProgramIn(QStringLiteral(QM_QUILLMERE), arguments, where, {});
+        EXPECT_EQ(run.exitCode, 0) << arguments.join(u' ').toStdString() << ": " << run.err.toStdString();
+        return run.out;
+    };
+    runIn(work, {QStringLiteral("scan"), folder});
+    const QString record =
+        QStringLiteral("SELECT (SELECT group_concat(CDID || Label || Source || Files || Bytes || "
+                       "Scanned, '|') FROM DISCS) || '/' || (SELECT group_concat(ID || ',' || "
+                       "CDID || Path || Size || ifnull(Modified, 'NULL') || Hash, '|') FROM FILES)");
+    const QStringList original = test::SqlColumn(QDir(work).filePath(QStringLiteral("swdb.mdb")), record);
+    for (const char* name : {"csv", "json"}) {
+        const QString format = QLatin1String(name);
+        const QString out = Path(QStringLiteral("out-") + format);
+        const QString copy = Path(QStringLiteral("copy-") + format);
+        ASSERT_TRUE(QDir().mkpath(copy));
+        runIn(work, {QStringLiteral("export"), QStringLiteral("--format"), format, out});
+        runIn(copy, {QStringLiteral("import"), QStringLiteral("--format"), format, out});
+        EXPECT_EQ(test::SqlColumn(QDir(copy).filePath(QStringLiteral("swdb.mdb")), record), original);
+        EXPECT_TRUE(
+            runIn(copy, {QStringLiteral("find"), QStringLiteral("APFEL")}).contains(QLatin1String("quoted")))
+            << format.toStdString();
+    }
+}
+
 } // namespace
 } // namespace qm
