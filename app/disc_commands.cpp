@@ -68,7 +68,7 @@ std::optional<TDiscArguments> ParseDiscArguments(const QString& command, const Q
             UsageError(QStringLiteral("%1 wants a value after %2").arg(command, argument));
             return std::nullopt;
         }
-        const QString value = arguments[++i];
+        const QString& value = arguments[++i];
         if (argument == QLatin1String("--name")) {
             parsed.name = value;
             continue;

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace qm {
 
@@ -130,43 +131,85 @@ QString NowText() {
     return DiscTimeText(QDateTime::currentSecsSinceEpoch());
 }
 
-// Sets the search key of one file whose path is not plain ASCII, which the triggers fold only in
-// part.
-class TRefold {
+// The search index takes its rows through triggers, and flushes what it holds at the end of
+// every statement that writes it: the rows of a scan reach FILES from a temporary table in one
+// statement, and the keys of paths that are not plain ASCII, which the triggers fold only in part,
+// in one more.
+class TFoldedKeys {
 public:
-    explicit TRefold(TSQLiteConnection& connection)
-        : update_(connection.Prepare(QStringLiteral("UPDATE FILES_FIND SET Folded = ? WHERE rowid = ?"))) {}
-    void operator()(qint64 id, const QString& path, const QByteArray& utf8) {
+    explicit TFoldedKeys(TSQLiteConnection& connection) : connection_(connection) {
+        connection_.Execute(QStringLiteral("CREATE TEMP TABLE FOLDED (ID INTEGER PRIMARY KEY, Folded TEXT)"));
+        insert_ = std::make_unique<TSQLiteStatement>(
+            connection_.Prepare(QStringLiteral("INSERT INTO temp.FOLDED (ID, Folded) VALUES (?, ?)")));
+    }
+    ~TFoldedKeys() {
+        insert_.reset();
+        try {
+            connection_.Execute(QStringLiteral("DROP TABLE temp.FOLDED"));
+        } catch (const EDatabaseError&) { // the transaction that made it is being undone
+        }
+    }
+    TFoldedKeys(const TFoldedKeys&) = delete;
+    TFoldedKeys& operator=(const TFoldedKeys&) = delete;
+
+    void Add(qint64 id, const QString& path, const QByteArray& utf8) {
         if (IsPlainAscii(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))))
             return;
-        update_.Bind(1, FoldedPath(path));
-        update_.BindInt64(2, id);
-        update_.Step();
-        update_.Reset();
+        insert_->BindInt64(1, id);
+        insert_->Bind(2, FoldedPath(path));
+        insert_->Step();
+        insert_->Reset();
+    }
+    void Apply() {
+        connection_.Execute(
+            QStringLiteral("UPDATE FILES_FIND SET Folded = (SELECT Folded FROM temp.FOLDED k WHERE "
+                           "k.ID = FILES_FIND.rowid) WHERE rowid IN (SELECT ID FROM temp.FOLDED)"));
     }
 
 private:
-    TSQLiteStatement update_;
+    TSQLiteConnection& connection_;
+    std::unique_ptr<TSQLiteStatement> insert_;
 };
 
 void WriteFiles(TSQLiteConnection& connection, qint64 cd, const std::vector<TDiscFile>& files) {
-    TSQLiteStatement insert = connection.Prepare(
-        QStringLiteral("INSERT INTO FILES (CDID, Path, Size, Modified, Hash) VALUES (?, ?, ?, ?, ?)"));
-    TRefold refold(connection);
-    for (const TDiscFile& file : files) {
-        const QByteArray path = file.path.toUtf8();
-        insert.BindInt64(1, cd);
-        insert.BindTextInPlace(2, std::string_view(path.constData(), static_cast<size_t>(path.size())));
-        insert.BindInt64(3, file.size);
-        if (file.modified)
-            insert.Bind(4, DiscTimeText(*file.modified));
-        else
-            insert.BindNull(4);
-        insert.Bind(5, file.hash);
-        insert.Step();
-        insert.Reset();
-        refold(connection.LastInsertRowId(), file.path, path);
+    const qint64 base = [&] {
+        TSQLiteStatement last = connection.Prepare(QStringLiteral("SELECT ifnull(max(ID), 0) FROM FILES"));
+        last.Step();
+        return last.ColumnInt64(0);
+    }();
+    connection.Execute(
+        QStringLiteral("CREATE TEMP TABLE SCANNED (ID INTEGER PRIMARY KEY, Path TEXT, Size INTEGER, "
+                       "Modified TEXT, Hash TEXT)"));
+    TFoldedKeys folded(connection);
+    {
+        TSQLiteStatement insert = connection.Prepare(QStringLiteral(
+            "INSERT INTO temp.SCANNED (ID, Path, Size, Modified, Hash) VALUES (?, ?, ?, ?, ?)"));
+        qint64 id = base;
+        for (const TDiscFile& file : files) {
+            const QByteArray path = file.path.toUtf8();
+            insert.BindInt64(1, ++id);
+            insert.BindTextInPlace(2, std::string_view(path.constData(), static_cast<size_t>(path.size())));
+            insert.BindInt64(3, file.size);
+            if (file.modified)
+                insert.Bind(4, DiscTimeText(*file.modified));
+            else
+                insert.BindNull(4);
+            insert.Bind(5, file.hash);
+            insert.Step();
+            insert.Reset();
+            folded.Add(id, file.path, path);
+        }
     }
+    {
+        TSQLiteStatement copy =
+            connection.Prepare(QStringLiteral("INSERT INTO FILES (ID, CDID, Path, Size, Modified, Hash) "
+                                              "SELECT ID, ?, Path, Size, Modified, Hash "
+                                              "FROM temp.SCANNED ORDER BY ID"));
+        copy.BindInt64(1, cd);
+        copy.Step();
+    }
+    connection.Execute(QStringLiteral("DROP TABLE temp.SCANNED"));
+    folded.Apply();
 }
 
 // A file name made of the label's letters and digits, for the icon's copy.
@@ -239,12 +282,15 @@ void RefoldPaths(TSQLiteConnection& connection) {
         QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'FILES'"));
     if (!exists.Step())
         return;
-    TSQLiteStatement read = connection.Prepare(QStringLiteral("SELECT ID, Path FROM FILES"));
-    TRefold refold(connection);
-    while (read.Step()) {
-        const QString path = read.Column(1).toString();
-        refold(read.ColumnInt64(0), path, path.toUtf8());
+    TFoldedKeys folded(connection);
+    {
+        TSQLiteStatement read = connection.Prepare(QStringLiteral("SELECT ID, Path FROM FILES"));
+        while (read.Step()) {
+            const QString path = read.Column(1).toString();
+            folded.Add(read.ColumnInt64(0), path, path.toUtf8());
+        }
     }
+    folded.Apply();
 }
 
 TScanResult ScanDisc(TSQLiteConnection& connection, const TScanRequest& request,
