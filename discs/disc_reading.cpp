@@ -1,6 +1,5 @@
 #include "discs/disc_reading.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +7,9 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -359,8 +360,17 @@ void ReadDiscFiles(const QString& source, const std::function<void(TDiscFile&&)>
 }
 
 QString DiscNameText(std::string_view bytes) {
-    QString text;
-    size_t i = 0;
+    size_t valid = 0;
+    while (valid < bytes.size()) {
+        const size_t length = Utf8SequenceLength(bytes.substr(valid));
+        if (length == 0)
+            break;
+        valid += length;
+    }
+    if (valid == bytes.size())
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(valid));
+    size_t i = valid;
     while (i < bytes.size()) {
         const size_t length = Utf8SequenceLength(bytes.substr(i));
         if (length == 0) {
@@ -377,7 +387,17 @@ QString DiscNameText(std::string_view bytes) {
 }
 
 QString DiscTimeText(qint64 seconds) {
-    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
+    // Written by hand: a scan writes one per file, and QDateTime's formatting costs more than the
+    // file's hashing on small files.
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (::gmtime_r(&time, &parts) == nullptr)
+        return {};
+    char text[32];
+    const int length =
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", parts.tm_year + 1900,
+                      parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return QString::fromLatin1(text, length);
 }
 
 TContentHash::TContentHash() : state_(XXH3_createState()) {

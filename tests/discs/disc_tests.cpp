@@ -6,6 +6,7 @@
 #include "tests/support/sqlite_file.h"
 #include "tests/support/tool_run.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -108,6 +109,14 @@ TEST_F(DiscTest, ImageAndFolderRecordTheSameFilesWithTheHashesXxhsumPrints) {
     EXPECT_EQ(
         test::SqlColumn(catalogue_, QStringLiteral("SELECT Label || ' ' || Files FROM DISCS ORDER BY CDID")),
         QStringList({QStringLiteral("TOOLS_1999 5"), QStringLiteral("disc 5")}));
+
+    const QString setupTime = QFileInfo(QDir(folder).filePath(QStringLiteral("SETUP.EXE")))
+                                  .lastModified()
+                                  .toUTC()
+                                  .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
+    EXPECT_EQ(test::SqlColumn(catalogue_,
+                              QStringLiteral("SELECT DISTINCT Modified FROM FILES WHERE Path = 'SETUP.EXE'")),
+              QStringList(setupTime));
 
     if (QStandardPaths::findExecutable(QStringLiteral("xxhsum")).isEmpty())
         GTEST_SKIP() << "xxhsum is not installed";
