@@ -170,6 +170,27 @@ private:
     qint64 bytes_ = 0;
 };
 
+// Hashes, and keeps when asked, the bytes `read` delivers into `block` until it returns 0; returns
+// their count, or the negative value `read` failed with (the file's hash is then not set).
+template <typename Read>
+qint64 ReadContent(TDiscFile& file, bool keep, std::vector<char>& block, Read&& read) {
+    TContentHash hash;
+    qint64 total = 0;
+    for (;;) {
+        const qint64 got = read(block.data(), block.size());
+        if (got < 0)
+            return got;
+        if (got == 0)
+            break;
+        hash.Add(block.data(), static_cast<size_t>(got));
+        if (keep)
+            file.content.append(block.data(), static_cast<qsizetype>(got));
+        total += got;
+    }
+    file.hash = hash.Hex();
+    return total;
+}
+
 // --- folders ---
 
 QString SystemError(int error) {
@@ -195,27 +216,20 @@ void ReadFolderFile(const std::filesystem::path& file, TDiscFile& entry, bool ke
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(descriptor.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-    TContentHash hash;
-    qint64 total = 0;
-    for (;;) {
-        const ssize_t got = ::read(descriptor.fd, block.data(), block.size());
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            entry.error = SystemError(errno);
-            return;
-        }
-        if (got == 0)
-            break;
-        hash.Add(block.data(), static_cast<size_t>(got));
-        if (keep)
-            entry.content.append(block.data(), got);
-        total += got;
+    const qint64 total = ReadContent(entry, keep, block, [&](char* buffer, size_t size) {
+        ssize_t got = 0;
+        do
+            got = ::read(descriptor.fd, buffer, size);
+        while (got < 0 && errno == EINTR);
+        return got < 0 ? -errno : static_cast<qint64>(got);
+    });
+    if (total < 0) {
+        entry.error = SystemError(static_cast<int>(-total));
+        return;
     }
     // The size read is the file's size: a file that grew or shrank since it was listed is hashed
     // as it was read.
     entry.size = total;
-    entry.hash = hash.Hex();
 }
 
 void ReadFolder(const QString& source, const std::function<void(TDiscFile&&)>& onFile,
@@ -314,26 +328,17 @@ void ReadImage(const QString& source, const std::function<void(TDiscFile&&)>& on
         }
         file.size = archive_entry_size(entry);
         const bool keep = KeepContent(options, file.path, file.size);
-        TContentHash hash;
-        qint64 total = 0;
-        for (;;) {
-            const la_ssize_t got = archive_read_data(reader.get(), block.data(), block.size());
-            if (got < 0) {
-                file.error = ArchiveError(reader.get());
-                break;
-            }
-            if (got == 0)
-                break;
-            hash.Add(block.data(), static_cast<size_t>(got));
-            if (keep)
-                file.content.append(block.data(), got);
-            total += got;
-        }
-        if (file.error.isEmpty() && total != file.size)
+        const qint64 total = ReadContent(file, keep, block, [&](char* buffer, size_t size) {
+            return static_cast<qint64>(archive_read_data(reader.get(), buffer, size));
+        });
+        if (total < 0)
+            file.error = ArchiveError(reader.get());
+        else if (total != file.size)
             file.error = QStringLiteral("%1 of %2 bytes could be read").arg(total).arg(file.size);
         if (file.error.isEmpty()) {
-            file.hash = hash.Hex();
             firstOfContent.emplace(EntryName(entry), std::make_pair(file.size, file.hash));
+        } else {
+            file.hash.clear();
         }
         // After a file whose bytes ran out the image is usually broken for good: the next header
         // then says so.
