@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "catalogue/table_pages.h"
 #include "discs/window/disc_window.h"
+#include "framework/controls/application.h"
 #include "framework/controls/statusbar.h"
 #include "framework/data/sqlite_connection.h"
 
@@ -114,7 +115,7 @@ void FindFileExecute(TForm1& form) {
     if (dialog == nullptr) {
         dialog = new TFindFileDialog(CatalogueFile(form), &form);
         QObject::connect(dialog, &TFindFileDialog::ShowCDRequested, &form,
-                         [&form](qint64 cd) { ShowCDOnCDPage(form, cd); });
+                         [&form](qint64 cd) { RunGuarded([&] { ShowCDOnCDPage(form, cd); }); });
     }
     dialog->show();
     dialog->raise();
@@ -125,7 +126,8 @@ void FindFileExecute(TForm1& form) {
 QAction* AddEntry(TForm1& form, const char* name, const QString& text, void (*handler)(TForm1&)) {
     auto* action = new QAction(text, &form);
     action->setObjectName(QLatin1String(name));
-    QObject::connect(action, &QAction::triggered, &form, [&form, handler] { handler(form); });
+    QObject::connect(action, &QAction::triggered, &form,
+                     [&form, handler] { RunGuarded([&] { handler(form); }); });
     form.Ui().MenuFile->insertAction(form.Ui().Exit1, action);
     return action;
 }

@@ -1,5 +1,6 @@
 #include "discs/window/disc_window.h"
 
+#include "framework/controls/application.h"
 #include "framework/data/sqlite_connection.h"
 
 #include <QDateTime>
@@ -85,8 +86,8 @@ TFindFileDialog::TFindFileDialog(QString databaseFile, QWidget* parent)
     layout->addWidget(edit_);
     layout->addWidget(grid_);
     resize(640, 400);
-    connect(edit_, &QLineEdit::textChanged, this, &TFindFileDialog::EditFindFileChange);
-    connect(grid_, &QTableView::doubleClicked, this, &TFindFileDialog::RequestCurrentCD);
+    connect(edit_, &QLineEdit::textChanged, this, Guarded(this, &TFindFileDialog::EditFindFileChange));
+    connect(grid_, &QTableView::doubleClicked, this, Guarded(this, &TFindFileDialog::RequestCurrentCD));
 }
 
 TFindFileDialog::~TFindFileDialog() = default;
