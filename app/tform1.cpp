@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "app/anchors.h"
+#include "app/disc_menu.h"
 #include "app/form_resources.h"
 #include "app/help_viewer.h"
 #include "catalogue/db/software_query.h"
@@ -142,6 +143,7 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     if (const QScreen* screen = this->screen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, minimumSize(),
                                         screen->availableGeometry()));
+    AddDiscMenuItems(*this);
     FormCreate();
 }
 
