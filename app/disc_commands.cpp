@@ -1,7 +1,7 @@
 // scan, find and verify: what is on the CDs of the current folder's catalogue.
 #include "app/catalogue_backup.h"
 #include "app/command_line.h"
-#include "catalogue/catalogue_schema.h"
+#include "catalogue/db/catalogue_schema.h"
 #include "discs/disc_catalogue.h"
 #include "framework/data/sqlite_connection.h"
 

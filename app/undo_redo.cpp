@@ -1,7 +1,7 @@
 #include "app/undo_redo.h"
 
 #include "catalogue/browsing.h"
-#include "catalogue/catalogue_data.h"
+#include "catalogue/db/catalogue_data.h"
 #include "catalogue/main_window_state.h"
 #include "framework/controls/application.h"
 #include "framework/controls/statusbar.h"

@@ -16,8 +16,10 @@ QString PreparedCatalogue(const QString& fileName) {
 
 TCatalogueData::TCatalogueData(const QString& databaseFile, QObject* parent)
     : QObject(parent), databaseFile_(PreparedCatalogue(databaseFile)),
+      // The disc record goes with its CD: deleting a CD deletes its files by trigger, and
+      // undoing that delete must bring them back.
       History(databaseFile_, {QStringLiteral("SOFTWARE"), QStringLiteral("CD"), QStringLiteral("Category"),
-                              QStringLiteral("Type")}),
+                              QStringLiteral("Type"), QStringLiteral("DISCS"), QStringLiteral("FILES")}),
       ADOQuerySoftware(databaseFile_), ADOQueryCD(databaseFile_), ADOQueryCategory(databaseFile_),
       ADOQueryType(databaseFile_), ADOQueryCD2(databaseFile_), ADOQueryCategory2(databaseFile_),
       ADOQueryType2(databaseFile_) {
