@@ -206,10 +206,11 @@ TEST_F(PicturePane, TheViewerIsCentredByItsWholeWindowFrameIncluded) {
     QRect frame, screen;
     QTimer::singleShot(0, [&] {
         screen = viewer.screen()->geometry();
-        // The window manager frames the window a moment after it is shown.
-        const bool centred = QTest::qWaitFor(
+        // A window manager frames the window a moment after it is shown (without one, as
+        // offscreen, the window is its own frame).
+        (void)QTest::qWaitFor([&] { return viewer.frameGeometry() != viewer.geometry(); }, 3000);
+        (void)QTest::qWaitFor(
             [&] { return (viewer.frameGeometry().center() - screen.center()).manhattanLength() <= 2; }, 2000);
-        EXPECT_TRUE(centred);
         frame = viewer.frameGeometry();
         viewer.close();
     });
