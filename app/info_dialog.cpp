@@ -2,6 +2,7 @@
 
 #include "app/form_resources.h"
 #include "framework/controls/application.h"
+#include "framework/controls/centring.h"
 #include "framework/core/exceptions.h"
 #include "framework/graphics/canvas.h"
 #include "ui_Infodialog.h"
@@ -52,9 +53,7 @@ TInfo::TInfo(QWidget* parent)
     face.setColor(QPalette::Window, QApplication::palette("QMenu").color(QPalette::Window));
     setPalette(face);
     FitLabels();
-    if (const QScreen* screen = this->screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameSize(), screen->availableGeometry())
-                 .topLeft());
+    (new TCentring(*this, TCentring::TArea::caAvailable))->Centre();
 
     plasmaTimer_->setObjectName(QStringLiteral("PlasmaTimer"));
     plasmaTimer_->setInterval(kPlasmaInterval);

@@ -11,6 +11,7 @@ class TForm2;
 
 namespace qm {
 
+class TCentring;
 class TImage;
 
 class TForm2 : public QDialog {
@@ -28,16 +29,9 @@ public:
     // Prepare, then show modally until the user closes the window.
     void ShowPicture(int width, int height, const QString& path);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
 private:
-    // Places the window, frame included, in the middle of its screen.
-    void Centre();
-
     std::unique_ptr<Ui::TForm2> ui_;
-    bool framed_ = true; // centred with its frame since it was last shown
+    TCentring* centring_;
 };
 
 } // namespace qm

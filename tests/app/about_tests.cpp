@@ -13,6 +13,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -285,6 +286,20 @@ TEST(About, OkAndTheCloseBoxBothEndTheModalShow) {
     EXPECT_TRUE(ClosesWhenShownModally(info, [&] { QTest::mouseClick(info.Ui().Button1, Qt::LeftButton); }));
     EXPECT_TRUE(ClosesWhenShownModally(info, [&] { info.close(); }));
     EXPECT_TRUE(info.PlasmaTimer()->isActive());
+}
+
+TEST(About, IsCentredByItsWholeWindowFrameIncluded) {
+    TInfo info;
+    info.show();
+    const QRect screen = info.screen()->availableGeometry();
+    // A window manager frames the window a moment after it is shown (without one, as offscreen,
+    // the window is its own frame).
+    (void)QTest::qWaitFor([&] { return info.frameGeometry() != info.geometry(); }, 3000);
+    (void)QTest::qWaitFor(
+        [&] { return (info.frameGeometry().center() - screen.center()).manhattanLength() <= 2; }, 2000);
+    const QRect frame = info.frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1) << frame.x() << "," << frame.y();
+    EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1) << frame.x() << "," << frame.y();
 }
 
 // Opening it from the main window
