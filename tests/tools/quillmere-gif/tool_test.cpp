@@ -190,7 +190,7 @@ TEST_F(ToolFixture, RenderRefusesWhatItCannotDrawWithAMessage) {
         bool limited = false;
     };
     const Case cases[] = {
-        {Screen(65535, 65535, false), "Nothing to render"},
+        {Screen(65535, 65535, false), "GIF screen too large for the data in the file"},
         {Screen(0, 0, true), "Nothing to render"},
         {Screen(30000, 30000, true), "GIF screen too large for the data in the file"},
         {Screen(16000, 16000, true, 64 * 1024), "Not enough memory for an image of 16000 x 16000 pixels",
