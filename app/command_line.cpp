@@ -24,6 +24,9 @@ const char kHelp[] =
     "                                     write the four tables into OUTDIR (default: here); CSV\n"
     "                                     is one file per table, JSON one catalogue.json\n"
     "  import [--format csv|json] DIR     read the four tables from DIR into an empty catalogue\n"
+    "  report [--format pdf|html] OUT     write the report of the whole catalogue (totals, then\n"
+    "                                     every entry by CD) into OUT; the format defaults to\n"
+    "                                     OUT's extension, else PDF\n"
     "  --desktop                          open the catalogue kept in $XDG_DATA_HOME/quillmere\n"
     "                                     (how the desktop entry starts the program)\n"
     "  --help                             show this text\n"
@@ -92,6 +95,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     // Options of the toolkit itself ("-platform xcb") go on to the window.
     if (first.startsWith(u'-') && !first.startsWith(QLatin1String("--")))
         return std::nullopt;
+    if (first == QLatin1String("report"))
+        return RunReportCommand(argc, argv);
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(2);
     return RunCommand(first, arguments);

@@ -5,11 +5,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace qm {
+
+class TSQLiteConnection;
 
 // Exit codes of the commands.
 inline constexpr int kExitOk = 0;
@@ -24,6 +27,8 @@ int RunImportJetCommand(const QStringList& arguments);
 int RunJetChildCommand(const QString& command, const QStringList& arguments);
 int RunExportCommand(const QStringList& arguments);
 int RunImportCommand(const QStringList& arguments);
+// The report needs fonts and painting, so it makes its own application object from the arguments.
+int RunReportCommand(int argc, char** argv);
 
 // "quillmere: <text>" on the standard error.
 void PrintError(const QString& text);
@@ -34,5 +39,9 @@ void PrintCounts(const std::vector<std::pair<QString, qint64>>& counts);
 
 // The catalogue file every command works on, in the current folder.
 inline const QString kCatalogueFile = QStringLiteral("swdb.mdb");
+
+// The current folder's catalogue opened for reading; raises qm::Exception when there is none, or
+// when the file is a Jet database or not a catalogue.
+std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue();
 
 } // namespace qm

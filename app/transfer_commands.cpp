@@ -53,7 +53,20 @@ std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
     return named;
 }
 
-// An existing catalogue opened for reading; raises qm::Exception when there is none.
+TTableCounts ImportIntoCatalogue(const QString& folder, TTransferFormat format) {
+    TSQLiteConnection connection(kCatalogueFile, TOpenMode::omReadWrite);
+    const TTableCounts present = CatalogueRowCounts(connection);
+    if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
+        throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
+                            .arg(kCatalogueFile)
+                            .toStdString());
+    TTableCounts counts{};
+    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, format); });
+    return counts;
+}
+
+} // namespace
+
 std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
     if (!QFileInfo::exists(kCatalogueFile))
         throw Exception(
@@ -76,20 +89,6 @@ std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
                             .toStdString());
     return connection;
 }
-
-TTableCounts ImportIntoCatalogue(const QString& folder, TTransferFormat format) {
-    TSQLiteConnection connection(kCatalogueFile, TOpenMode::omReadWrite);
-    const TTableCounts present = CatalogueRowCounts(connection);
-    if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
-        throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
-                            .arg(kCatalogueFile)
-                            .toStdString());
-    TTableCounts counts{};
-    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, format); });
-    return counts;
-}
-
-} // namespace
 
 int RunExportCommand(const QStringList& arguments) {
     const std::optional<TTransferArguments> parsed =
