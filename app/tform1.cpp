@@ -3,6 +3,7 @@
 #include "app/anchors.h"
 #include "app/form_resources.h"
 #include "app/help_viewer.h"
+#include "app/report_actions.h"
 #include "catalogue/software_query.h"
 #include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
@@ -121,6 +122,7 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     SetUpOptionImages();
     RouteMenuItems();
     ConnectActions();
+    AddReportActions(*this);
     BindDataControls();
     // Filters run newest first: the anchors must place the left panel's children before
     // PanelLeftResize measures the grids, so this filter goes in before them.

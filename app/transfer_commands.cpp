@@ -2,6 +2,7 @@
 #include "app/catalogue_backup.h"
 #include "app/command_line.h"
 #include "app/single_instance.h"
+#include "app/transfer_runs.h"
 #include "catalogue/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
@@ -51,18 +52,6 @@ std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
     for (size_t t = 0; t < counts.size(); ++t)
         named.emplace_back(CatalogueTables()[t].name, counts[t]);
     return named;
-}
-
-TTableCounts ImportIntoCatalogue(const QString& folder, TTransferFormat format) {
-    TSQLiteConnection connection(kCatalogueFile, TOpenMode::omReadWrite);
-    const TTableCounts present = CatalogueRowCounts(connection);
-    if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
-        throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
-                            .arg(kCatalogueFile)
-                            .toStdString());
-    TTableCounts counts{};
-    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, format); });
-    return counts;
 }
 
 } // namespace
@@ -125,7 +114,10 @@ int RunImportCommand(const QStringList& arguments) {
         PrepareCatalogueFile(kCatalogueFile);
         if (!created)
             ArmCatalogueBackup(kCatalogueFile);
-        PrintCounts(Named(ImportIntoCatalogue(parsed->folders.front(), parsed->format)));
+        const QString format =
+            parsed->format == TTransferFormat::tfJson ? QStringLiteral("json") : QStringLiteral("csv");
+        for (const QString& line : ImportIntoEmptyCatalogue(kCatalogueFile, parsed->folders.front(), format))
+            std::printf("%s\n", line.toUtf8().constData());
         return kExitOk;
     } catch (const std::exception& error) {
         if (created)
