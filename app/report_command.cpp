@@ -18,35 +18,16 @@ struct TReportArguments {
 
 // [--format pdf|html] OUT; an empty optional after a usage error has been printed.
 std::optional<TReportArguments> ParseReportArguments(const QStringList& arguments) {
-    TReportArguments parsed;
-    QStringList outputs;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i] == QLatin1String("--format") && i + 1 < arguments.size())
-            value = arguments[++i];
-        else if (arguments[i].startsWith(QLatin1String("--format=")))
-            value = arguments[i].mid(9);
-        else if (arguments[i].startsWith(QLatin1String("--"))) {
-            UsageError(QStringLiteral("report does not know the option '%1'").arg(arguments[i]));
-            return std::nullopt;
-        } else {
-            outputs << arguments[i];
-            continue;
-        }
-        parsed.format = ReportFormatNamed(value);
-        if (!parsed.format) {
-            UsageError(QStringLiteral("the format '%1' is neither pdf nor html").arg(value));
-            return std::nullopt;
-        }
-    }
-    if (outputs.size() != 1) {
+    const auto parsed =
+        ParseFormatArguments(QStringLiteral("report"), arguments, &ReportFormatNamed, "pdf nor html");
+    if (!parsed)
+        return std::nullopt;
+    if (parsed->second.size() != 1) {
         UsageError(QStringLiteral("report writes one file"));
         return std::nullopt;
     }
-    parsed.output = outputs.front();
-    if (!parsed.format)
-        parsed.format = ReportFormatOfFile(parsed.output).value_or(TReportFormat::rfPdf);
-    return parsed;
+    const QString output = parsed->second.front();
+    return TReportArguments{parsed->first ? parsed->first : ReportFormatOfFile(output), output};
 }
 
 } // namespace
@@ -63,7 +44,7 @@ int RunReportCommand(int argc, char** argv) {
         InitializeGIFImage();
         const auto connection = OpenExistingCatalogue();
         TReportModel model(*connection, kWholeCatalogueStatement);
-        WriteReportFile(model, parsed->output, *parsed->format, {});
+        WriteReportFile(model, parsed->output, parsed->format.value_or(TReportFormat::rfPdf), {});
         std::printf(
             "%s: %lld entries on %lld CDs\n", QFileInfo(parsed->output).fileName().toLocal8Bit().constData(),
             static_cast<long long>(model.Totals().entries), static_cast<long long>(model.Groups().size()));

@@ -23,28 +23,10 @@ struct TTransferArguments {
 // [--format csv|json] and the folders; an empty optional after a usage error has been printed.
 std::optional<TTransferArguments> ParseTransferArguments(const QString& command,
                                                          const QStringList& arguments) {
-    TTransferArguments parsed;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i] == QLatin1String("--format") && i + 1 < arguments.size())
-            value = arguments[++i];
-        else if (arguments[i].startsWith(QLatin1String("--format=")))
-            value = arguments[i].mid(9);
-        else if (arguments[i].startsWith(QLatin1String("--"))) {
-            UsageError(QStringLiteral("%1 does not know the option '%2'").arg(command, arguments[i]));
-            return std::nullopt;
-        } else {
-            parsed.folders << arguments[i];
-            continue;
-        }
-        const std::optional<TTransferFormat> format = TransferFormatNamed(value);
-        if (!format) {
-            UsageError(QStringLiteral("the format '%1' is neither csv nor json").arg(value));
-            return std::nullopt;
-        }
-        parsed.format = *format;
-    }
-    return parsed;
+    const auto parsed = ParseFormatArguments(command, arguments, &TransferFormatNamed, "csv nor json");
+    if (!parsed)
+        return std::nullopt;
+    return TTransferArguments{parsed->first.value_or(TTransferFormat::tfCsv), parsed->second};
 }
 
 std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
