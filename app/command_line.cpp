@@ -31,6 +31,9 @@ const char kHelp[] =
     "  find TEXT                          list CD, path and size of every file whose path holds TEXT\n"
     "  verify --cd ID SOURCE              compare a folder or image with the CD's recorded files;\n"
     "                                     exit 1 when they differ, 2 when it cannot be read\n"
+    "  report [--format pdf|html] OUT     write the report of the whole catalogue (totals, then\n"
+    "                                     every entry by CD) into OUT; the format defaults to\n"
+    "                                     OUT's extension, else PDF\n"
     "  --desktop                          open the catalogue kept in $XDG_DATA_HOME/quillmere\n"
     "                                     (how the desktop entry starts the program)\n"
     "  --help                             show this text\n"
@@ -105,6 +108,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     // Options of the toolkit itself ("-platform xcb") go on to the window.
     if (first.startsWith(u'-') && !first.startsWith(QLatin1String("--")))
         return std::nullopt;
+    if (first == QLatin1String("report"))
+        return RunReportCommand(argc, argv);
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(2);
     return RunCommand(first, arguments);

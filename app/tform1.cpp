@@ -4,6 +4,7 @@
 #include "app/disc_menu.h"
 #include "app/form_resources.h"
 #include "app/help_viewer.h"
+#include "app/report_actions.h"
 #include "catalogue/db/software_query.h"
 #include "framework/controls/application.h"
 #include "framework/controls/dbgrid.h"
@@ -125,6 +126,7 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     SetUpOptionImages();
     RouteMenuItems();
     ConnectActions();
+    AddReportActions(*this);
     BindDataControls();
     // Filters run newest first: the anchors must place the left panel's children before
     // PanelLeftResize measures the grids, so this filter goes in before them.

@@ -2,6 +2,7 @@
 #include "app/catalogue_backup.h"
 #include "app/command_line.h"
 #include "app/single_instance.h"
+#include "app/transfer_runs.h"
 #include "catalogue/db/catalogue_schema.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
@@ -22,28 +23,10 @@ struct TTransferArguments {
 // [--format csv|json] and the folders; an empty optional after a usage error has been printed.
 std::optional<TTransferArguments> ParseTransferArguments(const QString& command,
                                                          const QStringList& arguments) {
-    TTransferArguments parsed;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i] == QLatin1String("--format") && i + 1 < arguments.size())
-            value = arguments[++i];
-        else if (arguments[i].startsWith(QLatin1String("--format=")))
-            value = arguments[i].mid(9);
-        else if (arguments[i].startsWith(QLatin1String("--"))) {
-            UsageError(QStringLiteral("%1 does not know the option '%2'").arg(command, arguments[i]));
-            return std::nullopt;
-        } else {
-            parsed.folders << arguments[i];
-            continue;
-        }
-        const std::optional<TTransferFormat> format = TransferFormatNamed(value);
-        if (!format) {
-            UsageError(QStringLiteral("the format '%1' is neither csv nor json").arg(value));
-            return std::nullopt;
-        }
-        parsed.format = *format;
-    }
-    return parsed;
+    const auto parsed = ParseFormatArguments(command, arguments, &TransferFormatNamed, "csv nor json");
+    if (!parsed)
+        return std::nullopt;
+    return TTransferArguments{parsed->first.value_or(TTransferFormat::tfCsv), parsed->second};
 }
 
 std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
@@ -53,7 +36,8 @@ std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
     return named;
 }
 
-// An existing catalogue opened for reading; raises qm::Exception when there is none.
+} // namespace
+
 std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
     if (!QFileInfo::exists(kCatalogueFile))
         throw Exception(
@@ -76,20 +60,6 @@ std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
                             .toStdString());
     return connection;
 }
-
-TTableCounts ImportIntoCatalogue(const QString& folder, TTransferFormat format) {
-    TSQLiteConnection connection(kCatalogueFile, TOpenMode::omReadWrite);
-    const TTableCounts present = CatalogueRowCounts(connection);
-    if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
-        throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
-                            .arg(kCatalogueFile)
-                            .toStdString());
-    TTableCounts counts{};
-    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, format); });
-    return counts;
-}
-
-} // namespace
 
 int RunExportCommand(const QStringList& arguments) {
     const std::optional<TTransferArguments> parsed =
@@ -126,7 +96,10 @@ int RunImportCommand(const QStringList& arguments) {
         PrepareCatalogueFile(kCatalogueFile);
         if (!created)
             ArmCatalogueBackup(kCatalogueFile);
-        PrintCounts(Named(ImportIntoCatalogue(parsed->folders.front(), parsed->format)));
+        const QString format =
+            parsed->format == TTransferFormat::tfJson ? QStringLiteral("json") : QStringLiteral("csv");
+        for (const QString& line : ImportIntoEmptyCatalogue(kCatalogueFile, parsed->folders.front(), format))
+            std::printf("%s\n", line.toUtf8().constData());
         return kExitOk;
     } catch (const std::exception& error) {
         if (created)

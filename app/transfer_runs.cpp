@@ -1,0 +1,50 @@
+#include "app/transfer_runs.h"
+
+#include "catalogue/transfer/catalogue_transfer.h"
+#include "framework/core/exceptions.h"
+#include "framework/data/sqlite_connection.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+TTransferFormat Format(const QString& name) {
+    const std::optional<TTransferFormat> format = TransferFormatNamed(name);
+    if (!format)
+        throw Exception(QStringLiteral("the format '%1' is neither csv nor json").arg(name).toStdString());
+    return *format;
+}
+
+QStringList CountLines(const TTableCounts& counts) {
+    QStringList lines;
+    for (size_t t = 0; t < counts.size(); ++t)
+        lines << QStringLiteral("%1: %2 %3")
+                     .arg(CatalogueTables()[t].name)
+                     .arg(counts[t])
+                     .arg(counts[t] == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+    return lines;
+}
+
+} // namespace
+
+QStringList ExportCatalogueFile(const QString& catalogueFile, const QString& folder, const QString& format) {
+    TSQLiteConnection connection(catalogueFile, TOpenMode::omReadOnly);
+    return CountLines(ExportCatalogue(connection, folder, Format(format)));
+}
+
+QStringList ImportIntoEmptyCatalogue(const QString& catalogueFile, const QString& folder,
+                                     const QString& format) {
+    TSQLiteConnection connection(catalogueFile, TOpenMode::omReadWrite);
+    const TTableCounts present = CatalogueRowCounts(connection);
+    if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
+        throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
+                            .arg(catalogueFile)
+                            .toStdString());
+    TTableCounts counts{};
+    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, Format(format)); });
+    return CountLines(counts);
+}
+
+} // namespace qm
