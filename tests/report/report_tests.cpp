@@ -4,7 +4,7 @@
 #include "catalogue/report/report_writers.h"
 #include "framework/core/exceptions.h"
 #include "framework/data/sqlite_connection.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/support/catalogue_files.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/sqlite_file.h"
 
