@@ -126,32 +126,29 @@ QString TChangeHistory::RedoName() const {
 }
 
 void TChangeHistory::Undo() {
-    if (undo_.empty())
-        return;
-    try {
-        Apply(Inverted(undo_.back().changeset));
-    } catch (const EDatabaseError& error) {
-        throw EDatabaseError(
-            QStringLiteral("\"%1\" cannot be undone: %2").arg(UndoName(), error.what()).toStdString());
-    }
-    TStep step = std::move(undo_.back());
-    undo_.pop_back();
-    Push(redo_, std::move(step));
-    emit applied();
+    Replay(undo_, redo_, true);
 }
 
 void TChangeHistory::Redo() {
-    if (redo_.empty())
+    Replay(redo_, undo_, false);
+}
+
+// Runs the newest step of `from` (reversed when undoing) and moves it onto `to`.
+void TChangeHistory::Replay(std::deque<TStep>& from, std::deque<TStep>& to, bool undoing) {
+    if (from.empty())
         return;
     try {
-        Apply(redo_.back().changeset);
+        Apply(undoing ? Inverted(from.back().changeset) : from.back().changeset);
     } catch (const EDatabaseError& error) {
-        throw EDatabaseError(
-            QStringLiteral("\"%1\" cannot be redone: %2").arg(RedoName(), error.what()).toStdString());
+        throw EDatabaseError(QStringLiteral("\"%1\" cannot be %2: %3")
+                                 .arg(from.back().name,
+                                      undoing ? QStringLiteral("undone") : QStringLiteral("redone"),
+                                      QString::fromUtf8(error.what()))
+                                 .toStdString());
     }
-    TStep step = std::move(redo_.back());
-    redo_.pop_back();
-    Push(undo_, std::move(step));
+    TStep step = std::move(from.back());
+    from.pop_back();
+    Push(to, std::move(step));
     emit applied();
 }
 

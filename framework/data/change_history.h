@@ -77,6 +77,7 @@ private:
         QByteArray changeset;
     };
     void Push(std::deque<TStep>& stack, TStep step);
+    void Replay(std::deque<TStep>& from, std::deque<TStep>& to, bool undoing);
     void Apply(const QByteArray& changeset);
     TSQLiteConnection& Connection();
 
