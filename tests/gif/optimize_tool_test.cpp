@@ -156,8 +156,11 @@ TEST(OptimizeTool, WritesTheInputWhenOptimizingWouldGrowItUnlessAskedForLarger) 
 std::vector<test::TShownPicture> Rendered(const QString& gif, const QString& folder) {
     QDir(folder).removeRecursively();
     const test::ToolRun run = test::RunProgram(QStringLiteral(QM_GIF_TOOL), {"render", gif, folder}, 120000);
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     std::vector<test::TShownPicture> shown;
+    // A file that paints nothing is refused with a message.
+    if (run.exitCode == 1 && run.err.contains("Nothing to render"))
+        return shown;
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
         const QStringList fields = line.split('\t');
         QImage canvas = QImage(QDir(folder).filePath("frame-" + fields[0] + ".png"))
