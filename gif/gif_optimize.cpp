@@ -110,7 +110,8 @@ public:
             TGIFSubImage& frame = *frames_.Items(i);
             RemoveNeedlessExtensions(frame, loop);
             RemoveNeedlessControl(frame);
-            if (frame.GetEmpty() && frame.Extensions().Count() == 0)
+            // An image without any frame cannot be written: the last one stays, if empty.
+            if (frame.GetEmpty() && frame.Extensions().Count() == 0 && frames_.Count() > 1)
                 frames_.Delete(i);
             progress_.FrameDone();
         }

@@ -16,7 +16,7 @@ namespace qm::tool {
 namespace {
 
 const char* const kOptimizeUsage =
-    "optimize IN.gif OUT.gif [--steps LIST] [--merge-colormaps] [--keep-smaller]";
+    "optimize IN.gif OUT.gif [--steps LIST] [--merge-colormaps] [--allow-larger]";
 
 struct OptimizeRequest {
     std::string input;
@@ -24,7 +24,9 @@ struct OptimizeRequest {
     TGIFOptimizeOptions steps{TGIFOptimizeOption::ooCrop, TGIFOptimizeOption::ooMerge,
                               TGIFOptimizeOption::ooCleanup, TGIFOptimizeOption::ooColorMap};
     bool mergeColorMaps = false;
-    bool keepSmaller = false;
+    // An optimized result larger than the input is written only when asked for; otherwise the
+    // input is written as it was.
+    bool keepSmaller = true;
 };
 
 // "crop,merge,cleanup,colormap" or any subset of them, in any order.
@@ -53,8 +55,10 @@ std::optional<OptimizeRequest> ParseOptimize(const std::vector<std::string>& arg
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--merge-colormaps") {
             request.mergeColorMaps = true;
+        } else if (args[i] == "--allow-larger") {
+            request.keepSmaller = false;
         } else if (args[i] == "--keep-smaller") {
-            request.keepSmaller = true;
+            // The default now; still accepted from scripts that asked for it.
         } else if (args[i] == "--steps" && i + 1 < args.size()) {
             const auto steps = ParseSteps(args[++i]);
             if (!steps)
@@ -128,8 +132,8 @@ int RunOptimize(const std::vector<std::string>& args) {
 
 const RegisterCommand
     optimizeCommand("optimize", {kOptimizeUsage,
-                                 "make a GIF smaller without changing how it looks; prints IN and OUT bytes, "
-                                 "frames before and after",
+                                 "make a GIF smaller without changing how it looks (never larger than IN "
+                                 "unless --allow-larger); prints IN and OUT bytes, frames before and after",
                                  RunOptimize});
 
 } // namespace
