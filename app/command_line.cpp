@@ -24,6 +24,13 @@ const char kHelp[] =
     "                                     write the four tables into OUTDIR (default: here); CSV\n"
     "                                     is one file per table, JSON one catalogue.json\n"
     "  import [--format csv|json] DIR     read the four tables from DIR into an empty catalogue\n"
+    "  scan [--name NAME] [--cd ID] [--software] SOURCE\n"
+    "                                     record the files of a folder or ISO image as a new CD\n"
+    "                                     (--cd: replace that CD's files; --software: add the\n"
+    "                                     disc's autorun.inf program as a Software entry)\n"
+    "  find TEXT                          list CD, path and size of every file whose path holds TEXT\n"
+    "  verify --cd ID SOURCE              compare a folder or image with the CD's recorded files;\n"
+    "                                     exit 1 when they differ, 2 when it cannot be read\n"
     "  --desktop                          open the catalogue kept in $XDG_DATA_HOME/quillmere\n"
     "                                     (how the desktop entry starts the program)\n"
     "  --help                             show this text\n"
@@ -49,6 +56,12 @@ int RunCommand(const QString& command, const QStringList& arguments) {
         return RunExportCommand(arguments);
     if (command == QLatin1String("import"))
         return RunImportCommand(arguments);
+    if (command == QLatin1String("scan"))
+        return RunScanCommand(arguments);
+    if (command == QLatin1String("find"))
+        return RunFindCommand(arguments);
+    if (command == QLatin1String("verify"))
+        return RunVerifyCommand(arguments);
     if (command == QLatin1String(kJetCheckCommand) || command == QLatin1String(kJetConvertCommand))
         return RunJetChildCommand(command, arguments);
     std::fputs(kHelp, stderr);

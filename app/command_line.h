@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line: --help, --version, --desktop and the commands that work on the
-// catalogue of the current folder without a window (import-jet, export, import). Each command
+// catalogue of the current folder without a window (import-jet, export, import, scan, find,
+// verify). Each command
 // lives in a file of its own; this header is what they share.
 
 #include <QString>
@@ -24,6 +25,9 @@ int RunImportJetCommand(const QStringList& arguments);
 int RunJetChildCommand(const QString& command, const QStringList& arguments);
 int RunExportCommand(const QStringList& arguments);
 int RunImportCommand(const QStringList& arguments);
+int RunScanCommand(const QStringList& arguments);
+int RunFindCommand(const QStringList& arguments);
+int RunVerifyCommand(const QStringList& arguments);
 
 // "quillmere: <text>" on the standard error.
 void PrintError(const QString& text);

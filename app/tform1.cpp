@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "app/anchors.h"
+#include "app/disc_menu.h"
 #include "app/form_resources.h"
 #include "app/help_viewer.h"
 #include "catalogue/db/software_query.h"
@@ -12,6 +13,8 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
@@ -113,7 +116,8 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     : QMainWindow(parent), data_(std::make_unique<TCatalogueData>(databaseFile)), ui_(SetUpForm(this)),
       timer1_(new QTimer(this)), Browsing(*ui_, *data_, state_), Search(*ui_, *data_, state_, Browsing),
       IDPopups(*ui_, *data_, state_), EditRules(*ui_, *data_, state_),
-      InputHandling(*ui_, *data_, state_, Browsing), Pictures(*ui_, data_->ADOQuerySoftware, *this) {
+      InputHandling(*ui_, *data_, state_, Browsing), Pictures(*ui_, data_->ADOQuerySoftware, *this),
+      UndoRedo(*this, *ui_, *data_, state_, Browsing) {
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(1);
     LoadImageList();
@@ -139,6 +143,7 @@ TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     if (const QScreen* screen = this->screen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, minimumSize(),
                                         screen->availableGeometry()));
+    AddDiscMenuItems(*this);
     FormCreate();
 }
 
@@ -319,7 +324,8 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && isActiveWindow() &&
-        IsMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        IsMenuShortcut(*static_cast<QKeyEvent*>(event)) &&
+        !KeepsOwnUndo(watched, *static_cast<QKeyEvent*>(event))) {
         event->ignore(); // the control does not claim the key: the shortcut runs
         return true;
     }
@@ -328,6 +334,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && watched->property(kShowHintProperty) == false)
         return true;
     return QMainWindow::eventFilter(watched, event);
+}
+
+// A text field undoes its own typing; the catalogue's Undo is then in the Edit menu.
+bool TForm1::KeepsOwnUndo(const QObject* watched, const QKeyEvent& key) {
+    const bool textField =
+        qobject_cast<const QLineEdit*>(watched) || qobject_cast<const QPlainTextEdit*>(watched);
+    return textField &&
+           (key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo) ||
+            QKeySequence(key.keyCombination()) == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 }
 
 bool TForm1::IsMenuShortcut(const QKeyEvent& key) const {

@@ -14,6 +14,7 @@
 // writes the memo through qm::SaveDescription of the same header, which the handler sets call too.
 
 #include "app/input_handling.h"
+#include "app/undo_redo.h"
 #include "catalogue/browsing.h"
 #include "catalogue/db/catalogue_data.h"
 #include "catalogue/edit_rules.h"
@@ -96,6 +97,7 @@ private:
     void SetPanelLeftWidth(int width);
     void MatchHiddenPages();
     bool IsMenuShortcut(const QKeyEvent& key) const;
+    static bool KeepsOwnUndo(const QObject* watched, const QKeyEvent& key);
     void CentreOnScreen();
 
     // Member order is construction order: the data module first (a catalogue that cannot be
@@ -119,6 +121,7 @@ public:
     TEditRules EditRules;
     TInputHandling InputHandling;
     TPicturePane Pictures;
+    TUndoRedo UndoRedo;
 };
 
 } // namespace qm

@@ -202,10 +202,16 @@ void TGIFColorMap::ResetHistogram(TUsageCount& histogram) {
         histogram[i] = {0, static_cast<std::int32_t>(i)};
 }
 
-void TGIFColorMap::CountPixels(const TGIFSubImage& frame, TUsageCount& histogram) {
-    // Bytes at or beyond the map's count land in records that the optimisation never reads.
+void TGIFColorMap::CountPixels(const TGIFSubImage& frame, TUsageCount& histogram) const {
+    // A transparent index beyond the map is no colour: its pixels show what lies below.
+    const auto* gce = frame.GraphicControlExtension;
+    const int beyond = gce != nullptr && frame.Transparent && gce->GetTransparent() &&
+                               gce->GetTransparentColorIndex() >= count_
+                           ? gce->GetTransparentColorIndex()
+                           : -1;
     for (const std::uint8_t pixel : frame.Data())
-        ++histogram[pixel].Count;
+        if (pixel != beyond)
+            ++histogram[pixel].Count;
 }
 
 void TGIFColorMap::RemapFrame(TGIFSubImage& frame, const TColorIndexMap& map) {
@@ -222,6 +228,11 @@ bool TGIFColorMap::DoOptimize() {
     optimized_ = true;
     TUsageCount histogram;
     BuildHistogram(histogram);
+    // A pixel beyond the map shows black; sorting would give it a colour, or leave it beyond a
+    // smaller table that the writer refuses. Such a map stays as it is, as copying keeps it.
+    for (std::size_t k = static_cast<std::size_t>(count_); k < histogram.size(); ++k)
+        if (histogram[k].Count > 0)
+            return false;
     SortDescending(std::span(histogram).first(static_cast<std::size_t>(count_)),
                    [](const TUsageRec& rec) { return rec.Count; });
     bool moved = false;
@@ -229,7 +240,10 @@ bool TGIFColorMap::DoOptimize() {
         moved = histogram[static_cast<std::size_t>(i)].Index != i;
     if (!moved)
         return true;
+    // Indices beyond the map (a transparent index no colour stands behind) keep their value.
     TColorIndexMap reverse{};
+    for (std::size_t k = 0; k < reverse.size(); ++k)
+        reverse[k] = static_cast<std::uint8_t>(k);
     for (int j = 0; j < count_; ++j)
         reverse[static_cast<std::size_t>(histogram[static_cast<std::size_t>(j)].Index)] =
             static_cast<std::uint8_t>(j);

@@ -96,8 +96,8 @@ protected:
     TGIFColorMap() = default;
     // Starts a histogram: usage 0 and entry index i in every record.
     static void ResetHistogram(TUsageCount& histogram);
-    // Counts every pixel byte of `frame` into `histogram`.
-    static void CountPixels(const TGIFSubImage& frame, TUsageCount& histogram);
+    // Counts the pixel bytes of `frame` into `histogram`, all but a transparent index beyond the map.
+    void CountPixels(const TGIFSubImage& frame, TUsageCount& histogram) const;
     // Rewrites the pixels of `frame` and its transparent index through `map`.
     static void RemapFrame(TGIFSubImage& frame, const TColorIndexMap& map);
 

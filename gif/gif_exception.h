@@ -49,6 +49,11 @@ inline constexpr const char* sProgressOptimizing = "Optimizing...";
 inline constexpr const char* sFrameTooLarge = "Failed to allocate memory for GIF frame pixels";
 // A frame far larger than the data in the file could ever fill.
 inline constexpr const char* sFrameExceedsData = "GIF frame too large for the data in the file";
+// A logical screen far larger than the data in the file could ever fill.
+inline constexpr const char* sScreenExceedsData = "GIF screen too large for the data in the file";
+inline constexpr const char* sOutOfImageMemory = "Not enough memory for an image of %d x %d pixels";
+inline constexpr const char* sNothingToRender =
+    "Nothing to render: the image has no frames or an empty screen";
 // A minimum code size that leaves no room for the code tables.
 inline constexpr const char* sBadCodeSize = "Invalid LZW minimum code size";
 

@@ -184,6 +184,7 @@ void TGIFImage::AssignImage(const TGIFImage& source) {
     try {
         TGIFProgressScope progress(*this, sProgressCopying);
         header_->Assign(source.Header());
+        ThreadPriority = source.ThreadPriority;
         DrawBackgroundColor = source.DrawBackgroundColor;
         drawOptions_ = source.drawOptions_;
         ColorReduction = source.ColorReduction;

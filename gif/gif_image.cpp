@@ -100,8 +100,16 @@ int TGIFImage::Add(const TPersistent& source) {
     return Add(std::move(frame));
 }
 
+void TGIFImage::FreePalette() {
+    const auto lock = LockSynchronized(renderLock_);
+    palette_.reset();
+}
+
 void TGIFImage::Pack() {
+    // Stops the painter Draw started, which must not find the render lock taken.
     FreeBitmap();
+    // Painters started by Paint go on rendering frames while the cached state goes.
+    const auto lock = LockSynchronized(renderLock_);
     FreePalette();
     for (const auto& frame : *images_) {
         frame->FreeBitmap();
@@ -118,7 +126,11 @@ void TGIFImage::SetDrawOptions(TGIFDrawOptions value) {
     if (value == drawOptions_)
         return;
     StopDraw();
-    drawOptions_ = value;
+    {
+        // Whether frames dither is read while they render.
+        const auto lock = LockSynchronized(renderLock_);
+        drawOptions_ = value;
+    }
     Pack();
     Changed();
 }

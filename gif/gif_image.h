@@ -23,6 +23,13 @@
 namespace qm {
 
 class TGIFPainter;
+
+// A failed allocation of an image raises EOutOfMemory instead of leaving a null image that draws
+// nothing.
+const QImage& RequireAllocated(const QImage& image, const QSize& size);
+inline QImage NewDrawImage(const QSize& size, QImage::Format format) {
+    return RequireAllocated(QImage(size, format), size);
+}
 // A painter's notification; the painter is the sender.
 using TGIFPainterEvent = std::function<void(TGIFPainter& sender)>;
 
@@ -132,7 +139,7 @@ public:
     // Derived data that rendering builds on demand; every change drops it. FreeBitmap stops the
     // painter that Draw started first.
     void FreeBitmap();
-    void FreePalette() { palette_.reset(); }
+    void FreePalette();
     void NotifyChange() { Changed(); }
     using TGraphic::Progress;
 

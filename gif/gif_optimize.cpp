@@ -81,7 +81,14 @@ public:
     }
 
     void MergeWithPreviousFrames() {
+        // Later passes draw the frame that starts the loop over whatever the last frame left,
+        // not over the frame before it: only the first pass has that one on the screen.
+        const int loopStart = LoopStart();
         for (int i = frames_.Count() - 1; i >= 1; --i) {
+            if (i == loopStart) {
+                progress_.FrameDone();
+                continue;
+            }
             int b = i - 1;
             while (b > 0 && ShownDisposal(*frames_.Items(b)) == dmPrevious)
                 --b;
@@ -156,6 +163,22 @@ private:
         frames_.Delete(i);
     }
 
+    static int ControlBlocks(const TGIFSubImage& frame) {
+        return static_cast<int>(
+            std::count_if(frame.Extensions().begin(), frame.Extensions().end(), [](const auto& e) {
+                return dynamic_cast<const TGIFGraphicControlExtension*>(e.get()) != nullptr;
+            }));
+    }
+
+    // The frame that carries the first loop extension, -1 without one.
+    int LoopStart() const {
+        const TGIFAppExtNSLoop* loop = FirstLoopExtension();
+        for (int i = 0; loop != nullptr && i < frames_.Count(); ++i)
+            if (frames_.Items(i)->Extensions().IndexOf(loop) >= 0)
+                return i;
+        return -1;
+    }
+
     const TGIFAppExtNSLoop* FirstLoopExtension() const {
         for (const auto& frame : frames_)
             for (const auto& extension : frame->Extensions())
@@ -183,7 +206,9 @@ private:
     // A control block that asks for nothing the painter would not do anyway.
     void RemoveNeedlessControl(TGIFSubImage& frame) {
         auto* gce = frame.GraphicControlExtension;
-        if (gce == nullptr)
+        // With a second control block, the painter takes the delay and transparency of the first
+        // and the disposal of the last: removing one hands its part to another.
+        if (gce == nullptr || ControlBlocks(frame) > 1)
             return;
         const bool single = frames_.Count() == 1;
         const int disposal = gce->GetDisposal();

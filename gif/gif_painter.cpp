@@ -63,12 +63,20 @@ void TGIFPainter::CreateBuffers() {
         background = background || frame->GraphicControlExtension->GetDisposal() == dmBackground;
         previous = previous || frame->GraphicControlExtension->GetDisposal() == dmPrevious;
     }
+    // The buffers are as large as the painted rectangle; each is checked, for a failed one would
+    // compose nothing.
     if (background && Has(TGIFDrawOption::goTransparent))
-        background_ = canvas_->Grab(rect_);
+        background_ = Grab();
     if (background || previous) {
-        backup_ = canvas_->Grab(rect_);
-        frameBuffer_ = QImage(rect_.size(), CanvasImageFormat);
+        backup_ = Grab();
+        frameBuffer_ = NewDrawImage(rect_.size(), CanvasImageFormat);
     }
+}
+
+QImage TGIFPainter::Grab() const {
+    QImage grabbed = canvas_->Grab(rect_);
+    RequireAllocated(grabbed, rect_.size());
+    return grabbed;
 }
 
 void TGIFPainter::Start() {
@@ -153,7 +161,9 @@ void TGIFPainter::PlayPasses() {
         activeImage_ = loopStart;
         if (started_)
             Fire(OnLoop);
-        PlayFrames(loops, loopStart, loopSeen);
+        // A pass that paints nothing would repeat at once and without end.
+        if (!PlayFrames(loops, loopStart, loopSeen) && !Stopping())
+            break;
         if (loops > 0)
             --loops;
         if (!Has(TGIFDrawOption::goAnimate) || !Has(TGIFDrawOption::goLoop))
@@ -161,29 +171,39 @@ void TGIFPainter::PlayPasses() {
     }
 }
 
-void TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
+bool TGIFPainter::PlayFrames(int& loops, int& loopStart, bool& loopSeen) {
+    bool painted = false;
     while (true) {
-        if (activeImage_ >= image_->Images().Count() || Stopping() || Frame().GetEmpty())
-            return;
+        // A handler that destroyed the image (OnLoop comes just before) has left it detached.
+        if (Stopping() || image_ == nullptr || activeImage_ >= image_->Images().Count())
+            return painted;
+        if (Frame().GetEmpty()) {
+            // Nothing to show (extensions only, or no area), and the frames after it still play;
+            // a loop extension it carries still counts.
+            ReadExtensions(loops, loopStart, loopSeen);
+            ++activeImage_;
+            continue;
+        }
         if (Async())
             CheckSuspended();
         WaitForFrame();
         if (Terminated())
-            return;
+            return painted;
         // The event and the painting share one trip to the GUI thread: each trip delays the frame.
         DoSynchronize([&] { ShowFrame(loops, loopStart, loopSeen); });
         if (Terminated())
-            return;
+            return painted;
+        painted = true;
         previousDisposal_ = disposal_;
         NextDelay();
         const int before = activeImage_;
         Fire(OnAfterPaint);
         if (Terminated())
-            return;
+            return painted;
         if (activeImage_ == before)
             ++activeImage_;
         if (!Has(TGIFDrawOption::goAnimate))
-            return;
+            return painted;
     }
 }
 

@@ -85,8 +85,11 @@ private:
     TGIFSubImage& Frame() const { return *image_->Images().Items(activeImage_); }
 
     void CreateBuffers();
+    // The canvas's rectangle as a new buffer; raises EOutOfMemory when it cannot be had.
+    QImage Grab() const;
     void PlayPasses();
-    void PlayFrames(int& loops, int& loopStart, bool& loopSeen);
+    // Plays the frames of one pass; false when it painted none.
+    bool PlayFrames(int& loops, int& loopStart, bool& loopSeen);
     void WaitForFrame();
     void WaitAsync(std::int64_t wait);
     void WaitUnthreaded(std::int64_t wait);

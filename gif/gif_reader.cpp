@@ -87,6 +87,10 @@ void TGIFHeader::LoadFromStream(QIODevice& stream) {
     descriptor_.PackedFields = screen[4];
     descriptor_.BackgroundColorIndex = screen[5];
     descriptor_.AspectRatio = screen[6];
+    // Every drawing of the image takes a bitmap of the screen's size, so a screen the data cannot
+    // fill is refused here, by the bound every graphic class applies, before anything is drawn.
+    if (!FitsDataBytes(descriptor_.ScreenWidth, descriptor_.ScreenHeight, BytesToEnd(stream)))
+        throw GIFException(sScreenExceedsData);
     if ((descriptor_.PackedFields & 0x80) != 0)
         colorMap_->LoadFromStream(stream, 2 << (descriptor_.PackedFields & 0x07));
     else
@@ -125,12 +129,16 @@ void TGIFImageList::LoadFromStream(QIODevice& stream, TGIFImage* parent) {
 
 void TGIFSubImage::LoadFromStream(QIODevice& stream) {
     Clear();
-    extensions_->LoadFromStream(stream, this);
     std::uint8_t next = 0;
-    if (!ReadOptionalByte(stream, next))
-        return;
+    // A stray zero after an extension does not end the frame: other readers read on to the image,
+    // and the extensions before it are that image's.
+    do {
+        extensions_->LoadFromStream(stream, this);
+        if (!ReadOptionalByte(stream, next))
+            return;
+    } while (next == 0x00);
     StepBack(stream);
-    if (next == 0x3B || next == 0x00)
+    if (next == 0x3B)
         return; // a frame of extensions only
     std::uint8_t bytes[10];
     ReadCheck(stream, bytes, sizeof bytes);
@@ -176,7 +184,7 @@ void CheckFrameFits(std::uint64_t area, const TGIFImage* image, const QIODevice&
     const std::uint64_t total = PixelsHeld(image) + area;
     if (area > settings.MaximumFramePixels || total > settings.MaximumImagePixels)
         throw GIFException(sFrameTooLarge);
-    if (total > settings.PixelsWithoutData + settings.PixelsPerDataByte * StreamBytes(stream))
+    if (!settings.PaidForByData(total, StreamBytes(stream)))
         throw GIFException(sFrameExceedsData);
 }
 

@@ -15,6 +15,7 @@
 
 #include <QPainter>
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 namespace qm {
@@ -34,7 +35,7 @@ void RenderProgress(TGIFImage* image, TProgressStage stage, int percent, bool re
 // bit first) only when some pixel is transparent.
 class TMaskBuilder {
 public:
-    TMaskBuilder(int width, int height) : mask_(width, height, QImage::Format_Mono) {
+    TMaskBuilder(int width, int height) : mask_(NewDrawImage(QSize(width, height), QImage::Format_Mono)) {
         mask_.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
         mask_.fill(0);
     }
@@ -69,12 +70,19 @@ TBitmap NewFrameBitmap(int width, int height) {
 
 } // namespace
 
+const QImage& RequireAllocated(const QImage& image, const QSize& size) {
+    if (image.isNull() && !size.isEmpty()) {
+        char message[96];
+        std::snprintf(message, sizeof message, sOutOfImageMemory, size.width(), size.height());
+        throw EOutOfMemory(message);
+    }
+    return image;
+}
+
 // ---- Frame bitmap ------------------------------------------------------------------------------
 
 const TBitmap* TGIFSubImage::GetBitmap() {
-    std::unique_lock<std::recursive_mutex> lock;
-    if (image_ != nullptr)
-        lock = LockSynchronized(image_->RenderLock());
+    const auto lock = LockRender();
     if (bitmap_ || GetEmpty())
         return bitmap_ ? &*bitmap_ : nullptr;
     RenderProgress(image_, TProgressStage::psStarting, 0);
@@ -200,7 +208,7 @@ const QImage& TGIFSubImage::DrawImage(bool masked) {
         return *cached;
     const TBitmap& bitmap = *bitmap_;
     const std::array<QRgb, 256> table = ColourTable(bitmap.Palette());
-    QImage image(bitmap.Width(), bitmap.Height(), CanvasImageFormat);
+    QImage image = NewDrawImage(QSize(bitmap.Width(), bitmap.Height()), CanvasImageFormat);
     const bool useMask = masked && mask_.has_value();
     for (int y = 0; y < image.height(); ++y) {
         const std::uint8_t* source = bitmap.ScanLine(y);
@@ -232,6 +240,7 @@ std::optional<TPalette> TGIFSubImage::GetPalette() {
 }
 
 void TGIFSubImage::SetPalette(const std::optional<TPalette>& palette) {
+    const auto lock = LockRender();
     if (palette == palette_)
         return;
     palette_ = palette;
@@ -245,6 +254,8 @@ void TGIFSubImage::SetPalette(const std::optional<TPalette>& palette) {
 }
 
 std::optional<TPalette> TGIFImage::GetPalette() {
+    // Painter threads reach here through their frames' palettes.
+    const auto lock = LockSynchronized(renderLock_);
     if (inGetPalette_)
         throw GIFException(sNoColorTable);
     inGetPalette_ = true;
@@ -264,9 +275,12 @@ std::optional<TPalette> TGIFImage::GetPalette() {
 }
 
 void TGIFImage::SetPalette(const std::optional<TPalette>& palette) {
-    if (palette == palette_)
-        return;
-    palette_ = palette;
+    {
+        const auto lock = LockSynchronized(renderLock_);
+        if (palette == palette_)
+            return;
+        palette_ = palette;
+    }
     if (bitmap_) {
         FreeBitmap();
         PaletteModified = true;
@@ -293,9 +307,7 @@ void TGIFSubImage::Draw(TCanvas& canvas, const QRect& rect, bool doTransparent, 
 }
 
 void TGIFSubImage::StretchDraw(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile) {
-    std::unique_lock<std::recursive_mutex> lock;
-    if (image_ != nullptr)
-        lock = LockSynchronized(image_->RenderLock());
+    const auto lock = LockRender();
     const bool masked = doTransparent && Transparent && HasMask();
     if (GetBitmap() == nullptr)
         return;
@@ -310,6 +322,9 @@ void TGIFSubImage::DrawImageAt(TCanvas& canvas, const QRect& rect, bool masked, 
     }
     const int stepX = image_ != nullptr && image_->GetWidth() > 0 ? image_->GetWidth() : Width();
     const int stepY = image_ != nullptr && image_->GetHeight() > 0 ? image_->GetHeight() : Height();
+    // Without a screen or a frame area there is no tile to repeat.
+    if (stepX <= 0 || stepY <= 0)
+        return;
     for (int x = rect.left() + Left(); x < rect.left() + rect.width(); x += stepX)
         for (int y = rect.top() + Top(); y < rect.top() + rect.height(); y += stepY)
             canvas.StretchDraw(QRect(x, y, Width(), Height()), image);
@@ -326,7 +341,7 @@ void TGIFImage::FreeBitmap() {
 void TGIFImage::NewBitmap() {
     if (bitmap_)
         return;
-    QImage image(GetWidth(), GetHeight(), CanvasImageFormat);
+    QImage image = NewDrawImage(QSize(GetWidth(), GetHeight()), CanvasImageFormat);
     image.fill(Qt::transparent);
     bitmap_ = std::make_unique<TBitmap>();
     bitmap_->SetImage(image);
@@ -351,6 +366,8 @@ void TGIFImage::DrawBitmap(TCanvas& canvas, const QRect& rect) {
         canvas.StretchDraw(rect, image);
         return;
     }
+    if (GetWidth() <= 0 || GetHeight() <= 0)
+        return;
     for (int x = rect.left(); x < rect.left() + rect.width(); x += GetWidth())
         for (int y = rect.top(); y < rect.top() + rect.height(); y += GetHeight())
             canvas.StretchDraw(QRect(x, y, GetWidth(), GetHeight()), image);

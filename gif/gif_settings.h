@@ -108,6 +108,10 @@ struct TGIFReadSettings {
     // may still describe a large plain picture.
     std::uint64_t PixelsWithoutData = 64ull * 1024 * 1024;
     std::uint64_t PixelsPerDataByte = 4096;
+    // Whether `pixels` are paid for by a file of `bytes` bytes.
+    bool PaidForByData(std::uint64_t pixels, std::uint64_t bytes) const {
+        return pixels <= PixelsWithoutData + PixelsPerDataByte * bytes;
+    }
     TGIFTolerance Tolerance = TGIFTolerance::gtTolerant;
 };
 

@@ -177,18 +177,26 @@ TGIFColorMap& TGIFSubImage::GetActiveColorMap() {
     return *colorMap_;
 }
 
+std::unique_lock<std::recursive_mutex> TGIFSubImage::LockRender() const {
+    return image_ != nullptr ? LockSynchronized(image_->RenderLock())
+                             : std::unique_lock<std::recursive_mutex>();
+}
+
 void TGIFSubImage::FreeBitmap() {
+    const auto lock = LockRender();
     bitmap_.reset();
     drawImages_[0].reset();
     drawImages_[1].reset();
 }
 
 void TGIFSubImage::FreeMask() {
+    const auto lock = LockRender();
     mask_.reset();
     needMask_ = true;
 }
 
 void TGIFSubImage::FreePalette() {
+    const auto lock = LockRender();
     palette_.reset();
 }
 

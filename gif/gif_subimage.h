@@ -11,6 +11,7 @@
 #include <QRect>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -86,7 +87,8 @@ public:
     void Merge(TGIFSubImage* previous);
 
     // Derived data that rendering builds on demand; every change of pixels, bounds or colours
-    // drops it.
+    // drops it. A threaded painter may be rendering this frame meanwhile, so each takes the
+    // image's render lock.
     void FreeBitmap();
     void FreeMask();
     void FreePalette();
@@ -127,6 +129,8 @@ protected:
     void AssignTo(TPersistent& dest) const override;
 
 private:
+    // The image's render lock (none for a frame without image).
+    std::unique_lock<std::recursive_mutex> LockRender() const;
     void AssignFrame(const TGIFSubImage& source);
     void AssignBitmap(const TBitmap& source);
     void AssignGraphic(const TGraphic& source);

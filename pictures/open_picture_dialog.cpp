@@ -4,9 +4,12 @@
 #include "framework/graphics/picture.h"
 #include "pictures/picture_files.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 
@@ -60,6 +63,19 @@ bool TOpenPictureDialog::Execute() {
     return true;
 }
 
+void TOpenPictureDialog::showEvent(QShowEvent* event) {
+    QFileDialog::showEvent(event);
+    if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->selectAll();
+}
+
+void TOpenPictureDialog::done(int result) {
+    for (QCompleter* completer : findChildren<QCompleter*>())
+        if (completer->popup() != nullptr)
+            completer->popup()->hide();
+    QFileDialog::done(result);
+}
+
 void TOpenPictureDialog::ShowPreview(const QString& path) {
     preview_->clear();
     if (!QFileInfo(path).isFile())
@@ -67,15 +83,17 @@ void TOpenPictureDialog::ShowPreview(const QString& path) {
     // A picture that cannot be read has no preview; the dialog goes on.
     try {
         TPicture picture;
-        LoadPanePicture(picture, path);
-        QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
+        LoadPanePicture(picture, path, preview_->size());
+        // Drawn straight at the preview's size: a picture at its natural size may be large.
+        const QSize shown =
+            QSize(picture.Width(), picture.Height()).scaled(preview_->size(), Qt::KeepAspectRatio);
+        QImage image(shown.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         image.fill(Qt::white);
         {
             TCanvas canvas(image);
             picture.Graphic()->Draw(canvas, image.rect());
         }
-        preview_->setPixmap(QPixmap::fromImage(image).scaled(preview_->size(), Qt::KeepAspectRatio,
-                                                             Qt::SmoothTransformation));
+        preview_->setPixmap(QPixmap::fromImage(image));
         preview_->setToolTip(QStringLiteral("%1 x %2").arg(picture.Width()).arg(picture.Height()));
     } catch (const std::exception& e) {
         preview_->setText(QString::fromUtf8(e.what()));

@@ -21,6 +21,13 @@ public:
 
     QLabel* Preview() const { return preview_; }
 
+protected:
+    // The name field opens with its text selected, so that typing replaces the last path.
+    void showEvent(QShowEvent* event) override;
+    // The name completion's pop-up closes with the dialog: left open, it would float over the
+    // main window and swallow the next click.
+    void done(int result) override;
+
 private:
     void ShowPreview(const QString& path);
 

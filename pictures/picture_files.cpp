@@ -3,6 +3,11 @@
 #include "framework/graphics/jpeg_image.h"
 #include "framework/graphics/picture.h"
 
+#include <QCache>
+#include <QDateTime>
+#include <QFileInfo>
+#include <memory>
+
 namespace qm {
 
 bool DecodesAsJPEG(const QString& path) {
@@ -18,13 +23,39 @@ void ApplyPaneJPEGSettings(TJPEGImage& jpeg) {
     jpeg.SetGrayscale(false);
 }
 
-void LoadPanePicture(TPicture& picture, const QString& path) {
+namespace {
+
+// A decoded file is known by its path, its modification time and size, and the size it was fitted to.
+QString CacheKey(const QString& path, QSize fitSize) {
+    const QFileInfo info(path);
+    return QStringLiteral("%1|%2|%3|%4x%5")
+        .arg(info.absoluteFilePath())
+        .arg(info.lastModified().toMSecsSinceEpoch())
+        .arg(info.size())
+        .arg(fitSize.width())
+        .arg(fitSize.height());
+}
+
+QCache<QString, TJPEGImage>& PaneCache() {
+    static QCache<QString, TJPEGImage> cache(kPaneCacheBytes);
+    return cache;
+}
+
+} // namespace
+
+void LoadPanePicture(TPicture& picture, const QString& path, QSize fitSize) {
     if (!DecodesAsJPEG(path))
         return picture.LoadFromFile(path);
-    TJPEGImage jpeg;
-    ApplyPaneJPEGSettings(jpeg);
-    jpeg.LoadFromFile(path);
-    picture.Assign(jpeg);
+    const QString key = CacheKey(path, fitSize);
+    if (const TJPEGImage* cached = PaneCache().object(key))
+        return picture.Assign(*cached);
+    auto jpeg = std::make_unique<TJPEGImage>();
+    ApplyPaneJPEGSettings(*jpeg);
+    jpeg->SetFitSize(fitSize);
+    jpeg->LoadFromFile(path);
+    picture.Assign(*jpeg);
+    const qsizetype cost = jpeg->Bitmap().Image().sizeInBytes() + jpeg->DataSize();
+    PaneCache().insert(key, jpeg.release(), cost);
 }
 
 } // namespace qm

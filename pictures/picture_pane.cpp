@@ -5,6 +5,7 @@
 #include "framework/controls/statusbar.h"
 #include "framework/data/query.h"
 #include "framework/graphics/bitmap.h"
+#include "framework/graphics/jpeg_image.h"
 #include "pictures/open_picture_dialog.h"
 #include "pictures/picture_files.h"
 #include "pictures/tform2.h"
@@ -13,12 +14,15 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPalette>
 
 namespace qm {
 
 const QString TPicturePane::kPictureFilter = QStringLiteral(
-    "All (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image File (*.jpg)|*.jpg|JPEG Image File "
-    "(*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|GIF (*.gif)|*.gif");
+    "All "
+    "(*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.tif;*.tiff)|*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.tif;*.tiff|"
+    "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|GIF (*.gif)|*.gif|"
+    "PNG (*.png)|*.png|WebP (*.webp)|*.webp|TIFF (*.tif;*.tiff)|*.tif;*.tiff");
 
 namespace {
 
@@ -55,6 +59,18 @@ TPicturePane::TPicturePane(Ui::TForm1& ui, TQuery& software, QWidget& window)
     for (const auto& [box, handler] : kBoxHandlers)
         connect(ui_.*box, &QCheckBox::toggled, this, Guarded(this, handler));
     connect(ui_.Image1, &TImage::clicked, this, Guarded(this, &TPicturePane::Image1Click));
+    // A new row (Insert, or Down on the last row) is a move like any other: it has no Path, so
+    // the previous entry's picture and path must not stay.
+    connect(&software_, &TQuery::currentRowChanged, this, [this] {
+        if (software_.State() == TDataSetState::dsInsert)
+            RunGuarded([this] { ADOQuerySoftwareAfterScroll(); });
+    });
+    // The cover hides the picture in the button face's colour, wherever the picture control is.
+    ui_.PanelHidepicture->setAutoFillBackground(true);
+    QPalette cover = ui_.PanelHidepicture->palette();
+    cover.setColor(QPalette::Window, cover.color(QPalette::Button));
+    ui_.PanelHidepicture->setPalette(cover);
+    ui_.PanelHidepicture->raise();
     // An auto-sized picture larger than the box makes the box scroll.
     ui_.Image1->installEventFilter(this);
 }
@@ -64,8 +80,10 @@ QString TPicturePane::MissingMessage(const QString& path) {
 }
 
 bool TPicturePane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_.Image1 && event->type() == QEvent::Resize)
+    if (watched == ui_.Image1 && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         ui_.ScrollBoxPictureClient->resize(ui_.Image1->size());
+        ui_.PanelHidepicture->setGeometry(ui_.Image1->geometry());
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -78,6 +96,7 @@ void TPicturePane::SetStatus(const QString& text) {
 }
 
 void TPicturePane::ClearPicture() {
+    attempted_.clear();
     ui_.Image1->Picture().Clear();
 }
 
@@ -104,7 +123,8 @@ void TPicturePane::ShowExistingOrCross(const QString& path) {
     // reported with its row's path in view rather than the previous row's.
     ClearPicture();
     SetStatus(path);
-    LoadPanePicture(ui_.Image1->Picture(), path);
+    attempted_ = path;
+    LoadPanePicture(ui_.Image1->Picture(), path, FitSize());
 }
 
 void TPicturePane::ShowCross() {
@@ -140,7 +160,12 @@ void TPicturePane::ShowStartupPicture() {
         return ClearPicture();
     }
     SetStatus(path);
-    LoadPanePicture(ui_.Image1->Picture(), path);
+    // Opening the query has just shown (or reported) this row's picture: a second load would
+    // double the start-up's time for a heavy picture and report a damaged one twice.
+    if (path == attempted_)
+        return;
+    attempted_ = path;
+    LoadPanePicture(ui_.Image1->Picture(), path, FitSize());
 }
 
 void TPicturePane::ButtonAddPictureClick() {
@@ -148,7 +173,8 @@ void TPicturePane::ButtonAddPictureClick() {
         return;
     const QString fileName = openPictureDialog1_->FileName();
     // Loaded before anything is stored: a file that cannot be read never reaches Path.
-    LoadPanePicture(ui_.Image1->Picture(), fileName);
+    LoadPanePicture(ui_.Image1->Picture(), fileName, FitSize());
+    attempted_ = fileName;
     software_.Edit();
     software_.SetFieldValue(kPathField, fileName);
     software_.Post();
@@ -156,6 +182,9 @@ void TPicturePane::ButtonAddPictureClick() {
 }
 
 void TPicturePane::ButtonRemoveClick() {
+    // On an empty result the edit would insert a row with nothing but an empty path.
+    if (software_.DisplayRowCount() == 0)
+        return;
     software_.Edit();
     software_.SetFieldValue(kPathField, QString());
     software_.Post();
@@ -163,8 +192,19 @@ void TPicturePane::ButtonRemoveClick() {
     ClearPicture();
 }
 
+QSize TPicturePane::FitSize() const {
+    const bool shrunk = ui_.CheckBoxStretch->isChecked() && !ui_.CheckBoxAutosize->isChecked();
+    return shrunk ? ui_.Image1->size() : QSize();
+}
+
+void TPicturePane::Refit() {
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(ui_.Image1->Picture().Graphic()))
+        jpeg->SetFitSize(FitSize());
+}
+
 void TPicturePane::CheckBoxStretchClick() {
     ui_.Image1->setStretch(ui_.CheckBoxStretch->isChecked());
+    Refit();
 }
 
 void TPicturePane::CheckBoxCenterClick() {
@@ -178,6 +218,7 @@ void TPicturePane::CheckBoxAutosizeClick() {
         SetDefaultSize();
     ui_.CheckBoxStretch->setEnabled(!autosize);
     ui_.CheckBoxCenter->setEnabled(!autosize);
+    Refit();
 }
 
 void TPicturePane::ApplyDisplayBoxRule(Ui::TForm1& ui) {

@@ -5,6 +5,7 @@
 // a click on the picture. Status panel 1 shows the current row's path or a picture message.
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 namespace Ui {
@@ -64,11 +65,18 @@ private:
     void SetStatus(const QString& text);
     void ClearPicture();
     void SetDefaultSize();
+    // The size a JPEG is decoded for: the control's while the picture is stretched into it, else
+    // none (the natural size).
+    QSize FitSize() const;
+    // Decodes the shown JPEG again for the display boxes as they are now.
+    void Refit();
 
     Ui::TForm1& ui_;
     TQuery& software_;
     TOpenPictureDialog* openPictureDialog1_;
     TForm2* viewer_ = nullptr;
+    // The path last loaded (or tried) into the picture control; empty once the picture is cleared.
+    QString attempted_;
 };
 
 } // namespace qm

@@ -5,6 +5,7 @@
 
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 namespace qm {
 
@@ -21,10 +22,30 @@ TImage* TForm2::Image1() const {
 void TForm2::Prepare(int width, int height, const QString& path) {
     resize(width, height);
     setWindowTitle(path);
-    if (const QScreen* screen = this->screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(width, height), screen->geometry())
-                 .topLeft());
+    Centre();
     ui_->Image1->Picture().LoadFromFile(path);
+}
+
+void TForm2::Centre() {
+    // The whole window, frame included, is centred. Before the window manager has framed the
+    // window, the frame is not known and the client size stands in for it.
+    if (const QScreen* screen = this->screen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(), screen->geometry())
+                 .topLeft());
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    framed_ = false;
+}
+
+void TForm2::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // The first paint comes once the window is mapped, that is framed: the frame is known now.
+    if (!framed_) {
+        framed_ = true;
+        QTimer::singleShot(0, this, &TForm2::Centre);
+    }
 }
 
 void TForm2::ShowPicture(int width, int height, const QString& path) {

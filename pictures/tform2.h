@@ -28,8 +28,16 @@ public:
     // Prepare, then show modally until the user closes the window.
     void ShowPicture(int width, int height, const QString& path);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    // Places the window, frame included, in the middle of its screen.
+    void Centre();
+
     std::unique_ptr<Ui::TForm2> ui_;
+    bool framed_ = true; // centred with its frame since it was last shown
 };
 
 } // namespace qm

@@ -15,9 +15,12 @@ QString PreparedCatalogue(const QString& fileName) {
 } // namespace
 
 TCatalogueData::TCatalogueData(const QString& databaseFile, QObject* parent)
-    : QObject(parent), databaseFile_(PreparedCatalogue(databaseFile)), ADOQuerySoftware(databaseFile_),
-      ADOQueryCD(databaseFile_), ADOQueryCategory(databaseFile_), ADOQueryType(databaseFile_),
-      ADOQueryCD2(databaseFile_), ADOQueryCategory2(databaseFile_), ADOQueryType2(databaseFile_) {
+    : QObject(parent), databaseFile_(PreparedCatalogue(databaseFile)),
+      History(databaseFile_, {QStringLiteral("SOFTWARE"), QStringLiteral("CD"), QStringLiteral("Category"),
+                              QStringLiteral("Type")}),
+      ADOQuerySoftware(databaseFile_), ADOQueryCD(databaseFile_), ADOQueryCategory(databaseFile_),
+      ADOQueryType(databaseFile_), ADOQueryCD2(databaseFile_), ADOQueryCategory2(databaseFile_),
+      ADOQueryType2(databaseFile_) {
     ADOQuerySoftware.FasterKeys = FasterSoftwareKeys;
     const std::pair<TQuery*, const char*> initial[] = {
         {&ADOQuerySoftware, "SELECT * FROM SOFTWARE"},
@@ -32,6 +35,8 @@ TCatalogueData::TCatalogueData(const QString& databaseFile, QObject* parent)
         query->SetSQL(QLatin1String(sql));
         query->Open();
     }
+    for (TQuery* query : {&ADOQuerySoftware, &ADOQueryCD, &ADOQueryCategory, &ADOQueryType})
+        query->History = &History;
 }
 
 } // namespace qm

@@ -2,6 +2,7 @@
 // The data module of the main window: the catalogue file and its seven queries, each with a
 // connection of its own, opened with their first statements when the module is built.
 
+#include "framework/data/change_history.h"
 #include "framework/data/query.h"
 
 #include <QObject>
@@ -20,6 +21,8 @@ public:
 
     // Member order matters: the file is prepared before any query opens it.
     const QString databaseFile_;
+    // The steps the window made to the four tables, for Undo and Redo; kept for the run only.
+    TChangeHistory History;
     TQuery ADOQuerySoftware;
     TQuery ADOQueryCD;
     TQuery ADOQueryCategory;

@@ -23,8 +23,10 @@ qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, O
         names << (column.kind == TColumnKind::ckText
                       ? QStringLiteral("CAST(%1 AS BLOB)").arg(QuoteIdentifier(column.name))
                       : QuoteIdentifier(column.name));
-    TSQLiteStatement select = connection.Prepare(
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(names.join(u','), QuoteIdentifier(table.name)));
+    // The disc record's tables are keyed by their first column, the four tables by ID.
+    TSQLiteStatement select = connection.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                                     .arg(names.join(u','), QuoteIdentifier(table.name),
+                                                          QuoteIdentifier(table.columns.front().name)));
     std::vector<QVariant> values(table.columns.size());
     qint64 rows = 0;
     while (select.Step()) {
@@ -97,14 +99,31 @@ QByteArray JsonValue(const TCatalogueTable& table, size_t column, const std::vec
     return JsonString(utf8(ValueBytes(table, column, row)));
 }
 
+// The four tables, then those of the disc record that the catalogue has.
+std::vector<const TCatalogueTable*> ExportedTables(TSQLiteConnection& connection) {
+    std::vector<const TCatalogueTable*> tables;
+    for (const TCatalogueTable& table : CatalogueTables())
+        tables.push_back(&table);
+    TSQLiteStatement exists =
+        connection.Prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    for (const TCatalogueTable& table : DiscTables()) {
+        exists.Bind(1, table.name);
+        if (exists.Step())
+            tables.push_back(&table);
+        exists.Reset();
+    }
+    return tables;
+}
+
 // One row object per line, keys in column order, so that a reader can be pointed at a line.
 QByteArray JsonTables(TSQLiteConnection& connection, TTableCounts& counts) {
     QByteArray out = "{\n";
-    for (size_t t = 0; t < CatalogueTables().size(); ++t) {
-        const TCatalogueTable& table = CatalogueTables()[t];
+    const std::vector<const TCatalogueTable*> tables = ExportedTables(connection);
+    for (size_t t = 0; t < tables.size(); ++t) {
+        const TCatalogueTable& table = *tables[t];
         out += "  " + JsonString(table.name) + ": [";
         bool first = true;
-        counts[t] = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
+        qint64 rows = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
             out += first ? "\n    {" : ",\n    {";
             first = false;
             for (size_t c = 0; c < values.size(); ++c)
@@ -112,8 +131,10 @@ QByteArray JsonTables(TSQLiteConnection& connection, TTableCounts& counts) {
                     (c ? ", " : "") + JsonString(table.columns[c].name) + ": " + JsonValue(table, c, values);
             out += '}';
         });
+        if (t < counts.size())
+            counts[t] = rows;
         out += first ? "]" : "\n  ]";
-        out += t + 1 < CatalogueTables().size() ? ",\n" : "\n";
+        out += t + 1 < tables.size() ? ",\n" : "\n";
     }
     return out + "}\n";
 }
@@ -151,11 +172,16 @@ TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folde
         } else {
             // Every table is made before the first is written: a value that refuses the export
             // leaves no files of half a catalogue.
-            std::vector<QByteArray> tables;
-            for (size_t t = 0; t < CatalogueTables().size(); ++t)
-                tables.push_back(CsvTable(connection, CatalogueTables()[t], counts[t]));
+            const std::vector<const TCatalogueTable*> tables = ExportedTables(connection);
+            std::vector<QByteArray> contents;
+            for (size_t t = 0; t < tables.size(); ++t) {
+                qint64 rows = 0;
+                contents.push_back(CsvTable(connection, *tables[t], rows));
+                if (t < counts.size())
+                    counts[t] = rows;
+            }
             for (size_t t = 0; t < tables.size(); ++t)
-                SaveWhole(dir.filePath(files[static_cast<int>(t)]), tables[t]);
+                SaveWhole(dir.filePath(tables[t]->name + QStringLiteral(".csv")), contents[t]);
         }
     } catch (...) {
         connection.Execute(QStringLiteral("ROLLBACK"));

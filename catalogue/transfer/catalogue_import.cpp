@@ -1,6 +1,7 @@
 #include "catalogue/db/software_keys.h"
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "catalogue/transfer/csv.h"
+#include "discs/disc_catalogue.h"
 #include "framework/core/exceptions.h"
 
 #include <QDir>
@@ -254,10 +255,11 @@ TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray
         Fail(file, 1, QStringLiteral("the document is not an object of tables"));
     const QJsonObject root = document.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
-        const bool known =
-            std::any_of(CatalogueTables().begin(), CatalogueTables().end(), [&](const TCatalogueTable& t) {
-                return t.name.compare(it.key(), Qt::CaseInsensitive) == 0;
-            });
+        const auto named = [&](const TCatalogueTable& t) {
+            return t.name.compare(it.key(), Qt::CaseInsensitive) == 0;
+        };
+        const bool known = std::any_of(CatalogueTables().begin(), CatalogueTables().end(), named) ||
+                           std::any_of(DiscTables().begin(), DiscTables().end(), named);
         if (!known)
             Fail(file, 1, QStringLiteral("the catalogue has no table '%1'").arg(it.key()));
     }
@@ -271,6 +273,17 @@ TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray
         const auto found = lines.find(key);
         counts[t] = ImportJsonTable(connection, table, root.value(key).toArray(),
                                     found == lines.end() ? std::vector<int>{} : found->second, file);
+    }
+    for (const TCatalogueTable& table : DiscTables()) {
+        const QString key = FindKey(root, table.name);
+        if (key.isEmpty())
+            continue;
+        if (!root.value(key).isArray())
+            Fail(file, 1, QStringLiteral("the table %1 is not a list of rows").arg(table.name));
+        CreateDiscTables(connection);
+        const auto found = lines.find(key);
+        ImportJsonTable(connection, table, root.value(key).toArray(),
+                        found == lines.end() ? std::vector<int>{} : found->second, file);
     }
     return counts;
 }
@@ -293,6 +306,16 @@ TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folde
             counts[t] = ImportCsvTable(connection, CatalogueTables()[t],
                                        ReadWhole(dir.filePath(files[static_cast<int>(t)])),
                                        dir.filePath(files[static_cast<int>(t)]));
+    // The disc record's files are there only when the exported catalogue had its tables.
+    if (format == TTransferFormat::tfCsv)
+        for (const TCatalogueTable& table : DiscTables()) {
+            const QString file = dir.filePath(table.name + QStringLiteral(".csv"));
+            if (!QFile::exists(file))
+                continue;
+            CreateDiscTables(connection);
+            ImportCsvTable(connection, table, ReadWhole(file), file);
+        }
+    RefoldPaths(connection);
     CreateSoftwareKeys(connection);
     return counts;
 }

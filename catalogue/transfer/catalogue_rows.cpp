@@ -54,6 +54,27 @@ const std::array<TCatalogueTable, kCatalogueTableCount>& CatalogueTables() {
     return tables;
 }
 
+const std::array<TCatalogueTable, kDiscTableCount>& DiscTables() {
+    using K = TColumnKind;
+    static const std::array<TCatalogueTable, kDiscTableCount> tables{{
+        {QStringLiteral("DISCS"),
+         {{QStringLiteral("CDID"), K::ckKey},
+          {QStringLiteral("Label"), K::ckText},
+          {QStringLiteral("Source"), K::ckText},
+          {QStringLiteral("Files"), K::ckInteger},
+          {QStringLiteral("Bytes"), K::ckInteger},
+          {QStringLiteral("Scanned"), K::ckText}}},
+        {QStringLiteral("FILES"),
+         {{QStringLiteral("ID"), K::ckKey},
+          {QStringLiteral("CDID"), K::ckInteger},
+          {QStringLiteral("Path"), K::ckText},
+          {QStringLiteral("Size"), K::ckInteger},
+          {QStringLiteral("Modified"), K::ckText},
+          {QStringLiteral("Hash"), K::ckText}}},
+    }};
+    return tables;
+}
+
 std::optional<QVariant> ColumnValue(const TCatalogueColumn& column, const QVariant& value, QString& problem) {
     if (column.kind == TColumnKind::ckText) {
         if (value.isNull())

@@ -31,6 +31,11 @@ constexpr int kCatalogueTableCount = 4;
 // order a reader meets the references.
 const std::array<TCatalogueTable, kCatalogueTableCount>& CatalogueTables();
 
+// DISCS and FILES, the record of what is on the CDs (discs/): carried along by export and import
+// when a catalogue has them, so that older exports still read and older catalogues still write.
+constexpr int kDiscTableCount = 2;
+const std::array<TCatalogueTable, kDiscTableCount>& DiscTables();
+
 // Rows written per table, in the order of CatalogueTables().
 using TTableCounts = std::array<qint64, kCatalogueTableCount>;
 

@@ -2,6 +2,7 @@
 
 #include "framework/controls/application.h"
 #include "framework/controls/confirmation.h"
+#include "framework/data/change_history.h"
 
 #include <QKeyEvent>
 #include <QStyle>
@@ -107,6 +108,7 @@ bool TDBGrid::DeleteRows() {
         return true;
     }
     dataSet->Cancel(); // a pending new row would shift the selected rows
+    const TChangeGroup step(dataSet->History, QStringLiteral("Delete %1 records").arg(rows.size()));
     // From the bottom up, so that the rows still to go keep their positions.
     for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
         if (*row >= dataSet->RecordCount())

@@ -1,6 +1,7 @@
 #include "framework/data/query.h"
 
 #include "framework/core/exceptions.h"
+#include "framework/data/change_history.h"
 #include "framework/data/query_plan.h"
 #include "framework/data/row_source.h"
 
@@ -78,7 +79,8 @@ void TQuery::Open() {
     SetState(TDataSetState::dsBrowse);
     emit dataReset();
     emit currentRowChanged(recNo_);
-    if (AfterScroll)
+    // Opening on no rows moves to no row: handlers of a row have nothing to show.
+    if (AfterScroll && rows_->Count() > 0)
         AfterScroll(*this);
 }
 
@@ -93,6 +95,14 @@ void TQuery::Close() {
     SetState(TDataSetState::dsInactive);
     emit dataReset();
     emit currentRowChanged(-1);
+}
+
+void TQuery::Requery() {
+    const int row = recNo_;
+    Close();
+    Open();
+    if (row > 0 && RecordCount() > 0)
+        MoveTo(row);
 }
 
 int TQuery::RecordCount() const {
@@ -304,7 +314,7 @@ void TQuery::Post() {
     RequireWholeNumbers();
     const bool inserting = state_ == TDataSetState::dsInsert;
     qint64 key = 0;
-    InTransaction(*connection_, [&] {
+    WriteRecorded(StepName(inserting ? QStringLiteral("Insert") : QStringLiteral("Edit")), [&] {
         if (inserting)
             key = WriteInsert();
         else
@@ -318,6 +328,22 @@ void TQuery::Post() {
     emit rowsChanged(recNo_, recNo_);
     if (AfterPost)
         AfterPost(*this);
+}
+
+void TQuery::WriteRecorded(const QString& step, const std::function<void()>& write) {
+    if (!History)
+        return InTransaction(*connection_, write);
+    const TRecordedChange change(
+        *connection_, [history = History](const QString& table) { return history->IsRecorded(table); });
+    InTransaction(*connection_, write);
+    History->Record(step, change.Changeset());
+}
+
+QString TQuery::StepName(const QString& verb) const {
+    const int name = FieldIndex(QStringLiteral("Name"));
+    const QString label = name >= 0 ? Field(name).toString() : QString();
+    return label.isEmpty() ? QStringLiteral("%1 %2 record").arg(verb, plan_->Table())
+                           : QStringLiteral("%1 '%2'").arg(verb, label);
 }
 
 int TQuery::Run(const QString& sql, const std::vector<QVariant>& values) {
@@ -398,7 +424,7 @@ void TQuery::Delete() {
         Fail(QStringLiteral("Cannot modify a read-only dataset"));
     if (BeforeDelete)
         BeforeDelete(*this);
-    InTransaction(*connection_, [&] { WriteDelete(); });
+    WriteRecorded(StepName(QStringLiteral("Delete")), [&] { WriteDelete(); });
     rows_->Remove(recNo_);
     SettleAfterRowRemoved();
     if (AfterDelete)

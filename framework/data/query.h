@@ -22,6 +22,7 @@ enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 // columns' old values, or by key and every column's old value.
 enum class TUpdateCriteria { ucKeyOnly, ucWhereChanged, ucWhereAll };
 
+class TChangeHistory;
 class TQueryPlan;
 class TRowSource;
 
@@ -40,6 +41,8 @@ public:
     // EDatabaseError with the engine's text and leaves the query closed.
     void Open();
     void Close();
+    // Runs the statement again and stays on the same row number where the result still has it.
+    void Requery();
     bool Active() const { return state_ != TDataSetState::dsInactive; }
     TDataSetState State() const { return state_; }
 
@@ -97,6 +100,8 @@ public:
     // yields the same keys in the same order sooner (by indexes the owner keeps), or nothing to
     // take the keys from the statement itself. Only the keys are taken from it.
     std::function<std::optional<QString>(TSQLiteConnection& connection, const QString& sql)> FasterKeys;
+    // Where each post and delete is kept as a step that can be undone; none when null.
+    TChangeHistory* History = nullptr;
 
 signals:
     // Before a post: controls hand over text typed but not yet given to the row.
@@ -122,6 +127,10 @@ private:
     // " AND column IS ?n" for the columns the update criteria compare; their old values are
     // appended to `values`, which holds the statement's earlier parameters.
     QString CriteriaCondition(bool deleting, std::vector<QVariant>& values) const;
+    // Runs `write` in one transaction, kept in History as the step `step` when there is one.
+    void WriteRecorded(const QString& step, const std::function<void()>& write);
+    // "Delete 'Alpha'": the verb and the current row's name, or the table's when it has none.
+    QString StepName(const QString& verb) const;
     // Runs one write with its parameters; returns the number of rows it changed.
     int Run(const QString& sql, const std::vector<QVariant>& values);
     void LeaveEditing();

@@ -91,13 +91,6 @@ bool MatchTokens(const Text& text, const std::vector<TToken>& tokens, Fold fold)
     return p == tokens.size();
 }
 
-// The letters of a text without their accents and case: "Äpfel" gives "apfel".
-QString BaseLetters(QStringView text) {
-    QString letters = text.toString().normalized(QString::NormalizationForm_D);
-    letters.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
-    return letters.toCaseFolded();
-}
-
 // What a sort key begins with: a plain ASCII text in lower case, any other text's letters without
 // accents and case, their control characters U+0000 and U+0001 raised to U+0002 so that the
 // separator and the end of the letters sort below anything that may follow instead.
@@ -120,6 +113,12 @@ std::string FoldedUtf8(const QString& text) {
 }
 
 } // namespace
+
+QString BaseLetters(QStringView text) {
+    QString letters = text.toString().normalized(QString::NormalizationForm_D);
+    letters.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    return letters.toCaseFolded();
+}
 
 // Accented letters sort with their base letter; texts that differ only in accents are still
 // different, ordered by their case-folded forms.

@@ -16,6 +16,10 @@ namespace qm {
 int CompareTextNoCase(QStringView a, QStringView b);
 int CompareTextNoCaseUtf8(std::string_view a, std::string_view b);
 
+// The letters of a text without their accents and case: "Äpfel" gives "apfel". What the order
+// above compares first, and what a search that ignores case and accents matches against.
+QString BaseLetters(QStringView text);
+
 // The key whose plain byte order is the order above, so that an ordinary index over it serves an
 // ORDER BY. A text of plain ASCII (IsPlainAscii) is its own lower-case form, what the engine's
 // built-in lower() gives; any other text is its letters without accents and case, U+0001, and its

@@ -3,10 +3,12 @@
 #include "framework/core/exceptions.h"
 #include "framework/core/stream.h"
 #include "framework/graphics/canvas.h"
+#include "framework/graphics/jpeg_image.h"
 #include "framework/graphics/stock_palettes.h"
 
 #include <QImageReader>
 #include <QMimeData>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -100,6 +102,62 @@ void AppendFileRow(QByteArray& out, const TBitmap& bitmap, int row, int stride) 
     }
     const int used = (bitmap.Width() * BitsPerPixel(bitmap.PixelFormat()) + 7) / 8;
     std::memcpy(dest, line, static_cast<std::size_t>(used));
+}
+
+// The bytes of a BMP file that tell its size, depth and compression.
+constexpr qint64 kBMPHeadBytes = 34;
+
+std::uint32_t LE(const QByteArray& bytes, int at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<std::uint8_t>(bytes[at + i]);
+    return value;
+}
+
+// What the header of a BMP file declares.
+struct TBMPHead {
+    std::uint64_t offset;
+    std::uint64_t width;
+    std::uint64_t height;
+    std::uint32_t bits;
+    std::uint32_t compression;
+};
+
+std::optional<TBMPHead> ReadBMPHead(const QByteArray& head) {
+    if (head.size() < kBMPHeadBytes || !head.startsWith("BM"))
+        return std::nullopt;
+    const bool core = LE(head, 14, 4) == 12; // the old header with 16-bit sizes and no compression
+    const std::int64_t width = core ? LE(head, 18, 2) : static_cast<std::int32_t>(LE(head, 18, 4));
+    const std::int64_t height = core ? LE(head, 20, 2) : static_cast<std::int32_t>(LE(head, 22, 4));
+    // Rows run top-down when the height is negative.
+    return TBMPHead{LE(head, 10, 4), static_cast<std::uint64_t>(width < 0 ? -width : width),
+                    static_cast<std::uint64_t>(height < 0 ? -height : height), LE(head, core ? 24 : 28, 2),
+                    core ? 0 : LE(head, 30, 4)};
+}
+
+// True when an uncompressed BMP file's rows need more than the `available` bytes: Qt's reader
+// shows such a file at full size with black where the data ran out. Run-length-encoded files end
+// with their own marker, which Qt's reader checks.
+bool BMPPixelsCut(const TBMPHead& bmp, std::uint64_t available) {
+    constexpr std::uint32_t kRGB = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (bmp.compression != kRGB && bmp.compression != kBitFields && bmp.compression != kAlphaBitFields)
+        return false;
+    if (bmp.bits == 0 || bmp.bits > 32)
+        return false; // Qt's reader refuses these itself
+    const std::uint64_t stride = ((bmp.width * bmp.bits + 31) / 32) * 4;
+    return bmp.offset + stride * bmp.height > available;
+}
+
+// Refuses a picture whose declared size its data cannot fill, and a BMP file that was cut.
+void CheckDeclaredSize(QImageReader& reader, const QByteArray& head, std::uint64_t available) {
+    const std::optional<TBMPHead> bmp = ReadBMPHead(head);
+    const QSize size = reader.size();
+    const std::uint64_t width = bmp ? bmp->width : static_cast<std::uint64_t>(std::max(size.width(), 0));
+    const std::uint64_t height = bmp ? bmp->height : static_cast<std::uint64_t>(std::max(size.height(), 0));
+    if (!FitsDataBytes(width, height, available))
+        throw EInvalidGraphic(sBitmapExceedsData);
+    if (bmp && BMPPixelsCut(*bmp, available))
+        throw EInvalidGraphic(sInvalidBitmap);
 }
 
 } // namespace
@@ -197,10 +255,23 @@ void TBitmap::SetImage(const QImage& image) {
 }
 
 void TBitmap::LoadFromStream(QIODevice& stream) {
+    const std::uint64_t available = BytesToEnd(stream);
+    const QByteArray head = stream.peek(kBMPHeadBytes);
+    // JPEG data goes through the JPEG class, which refuses a cut or damaged stream that Qt's
+    // reader would pad with grey.
+    if (head.startsWith("\xFF\xD8\xFF")) {
+        TJPEGImage jpeg;
+        jpeg.LoadFromStream(stream);
+        SetImage(jpeg.Bitmap().Image());
+        return Changed();
+    }
     QImageReader reader(&stream);
     reader.setAutoTransform(false);
-    // Qt refuses a picture whose decoding would take more than this before it takes the memory.
-    reader.setAllocationLimit(static_cast<int>(kMaxDecodedBytes >> 20));
+    CheckDeclaredSize(reader, head, available);
+    // Qt refuses a picture whose decoding would take more than this before it takes the memory;
+    // it also bounds the formats whose size the reader cannot tell before decoding.
+    const std::uint64_t limit = (kPixelsWithoutData + kPixelsPerDataByte * available) * 4;
+    reader.setAllocationLimit(static_cast<int>(std::min(limit, kMaxDecodedBytes) >> 20));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         throw EInvalidGraphic(sInvalidBitmap);

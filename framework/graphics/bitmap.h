@@ -20,6 +20,8 @@ namespace qm {
 
 inline constexpr const char* sScanLineRange = "Scan line index out of range";
 inline constexpr const char* sInvalidBitmap = "Bitmap image is not valid";
+// The error of a picture whose declared size its data cannot fill (see FitsDataBytes).
+inline constexpr const char* sBitmapExceedsData = "Bitmap image too large for the data in the file";
 
 enum class TPixelFormat : std::uint8_t { pf1bit, pf4bit, pf8bit, pf24bit, pf32bit };
 
@@ -69,9 +71,11 @@ public:
     const std::uint8_t* ScanLine(int row) const;
     int BytesPerLine() const { return static_cast<int>(image_.bytesPerLine()); }
 
-    // Reads any picture Qt can decode (BMP, PNG, JPEG, ...). Unreadable data raises
-    // EInvalidGraphic("Bitmap image is not valid"), also for a picture that would need more than
-    // kMaxDecodedBytes, which is refused before its memory is taken; the bitmap is then unchanged.
+    // Reads any picture Qt can decode (BMP, PNG, ...), and JPEG through the JPEG class (whose
+    // errors pass on). Unreadable or cut data raises EInvalidGraphic("Bitmap image is not valid"),
+    // also for a picture that would need more than kMaxDecodedBytes; a picture larger than its
+    // data can fill raises sBitmapExceedsData. Both are refused before the pixels' memory is
+    // taken; the bitmap is then unchanged.
     void LoadFromStream(QIODevice& stream) override;
     // Writes an uncompressed BMP file: a colour table of exactly the palette's entries for indexed
     // formats (their count in colours-used and colours-important), rows bottom-up.

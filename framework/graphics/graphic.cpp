@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace qm {
 
@@ -43,6 +44,20 @@ void SaveToFileWith(const QString& fileName, const std::function<void(QIODevice&
     if (!file.commit())
         throw EInvalidGraphic("Cannot write file \"" + fileName.toStdString() +
                               "\": " + file.errorString().toStdString());
+}
+
+bool FitsDataBytes(std::uint64_t width, std::uint64_t height, std::uint64_t dataBytes) {
+    // Each factor fits 32 bits, so the product cannot overflow; the data side is capped for the
+    // same reason.
+    const std::uint64_t pixels = (width & 0xFFFFFFFFu) * (height & 0xFFFFFFFFu);
+    const std::uint64_t bytes = std::min<std::uint64_t>(dataBytes, 1ull << 40);
+    return width <= 0xFFFFFFFFu && height <= 0xFFFFFFFFu &&
+           pixels <= kPixelsWithoutData + kPixelsPerDataByte * bytes;
+}
+
+std::uint64_t BytesToEnd(const QIODevice& stream) {
+    const qint64 bytes = stream.isSequential() ? stream.bytesAvailable() : stream.size() - stream.pos();
+    return static_cast<std::uint64_t>(std::max<qint64>(bytes, 0));
 }
 
 void TGraphic::LoadFromFile(const QString& fileName) {

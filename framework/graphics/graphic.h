@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QRect>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -39,6 +40,17 @@ void LoadFromFileWith(const QString& fileName, const std::function<void(QIODevic
 // Writes the file through `save`; an existing file is replaced only when all of it was written.
 // A file that cannot be opened or written raises EInvalidGraphic naming it.
 void SaveToFileWith(const QString& fileName, const std::function<void(QIODevice&)>& save);
+
+// The bound every graphic class applies at load, before it allocates: a picture may declare as many
+// pixels as 64 MiB hold at 32 bits per pixel, plus 4,096 pixels for every byte of its file. Honest
+// pictures compress far less than that, while a few hostile bytes claiming a huge picture are
+// refused at once instead of taking gigabytes and freezing the window.
+inline constexpr std::uint64_t kPixelsWithoutData = 16ull << 20;
+inline constexpr std::uint64_t kPixelsPerDataByte = 4096;
+// True when a picture of width × height pixels stays within the bound for `dataBytes` bytes.
+bool FitsDataBytes(std::uint64_t width, std::uint64_t height, std::uint64_t dataBytes);
+// The bytes from the stream's position to its end, also for a stream that cannot tell its size.
+std::uint64_t BytesToEnd(const QIODevice& stream);
 
 enum class TProgressStage { psStarting, psRunning, psEnding };
 

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
+#include <algorithm>
 
 namespace qm {
 
@@ -38,12 +39,19 @@ QImage ReadIcon(QIODevice& stream) {
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
-    // The same bound as for every other picture, although an icon's directory allows no more
+    // The same bounds as for every other picture, although an icon's directory allows no more
     // than 256 x 256 pixels per image.
     reader.setAllocationLimit(static_cast<int>(kMaxDecodedBytes >> 20));
     const int best = BestImage(reader);
+    if (best < 0 || !reader.jumpToImage(best))
+        throw EInvalidGraphic(sInvalidIcon);
+    const QSize size = reader.size();
+    if (!FitsDataBytes(static_cast<std::uint64_t>(std::max(size.width(), 0)),
+                       static_cast<std::uint64_t>(std::max(size.height(), 0)),
+                       static_cast<std::uint64_t>(data.size())))
+        throw EInvalidGraphic(sIconExceedsData);
     QImage image;
-    if (best < 0 || !reader.jumpToImage(best) || !reader.read(&image) || image.isNull())
+    if (!reader.read(&image) || image.isNull())
         throw EInvalidGraphic(sInvalidIcon);
     return image.convertToFormat(QImage::Format_ARGB32);
 }

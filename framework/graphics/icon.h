@@ -10,6 +10,8 @@
 namespace qm {
 
 inline constexpr const char* sInvalidIcon = "Icon image is not valid";
+// The error of a picture whose declared size its data cannot fill (see FitsDataBytes).
+inline constexpr const char* sIconExceedsData = "Icon image too large for the data in the file";
 
 class TIcon : public TGraphic {
 public:

@@ -7,6 +7,7 @@
 #include "framework/graphics/graphic.h"
 
 #include <QByteArray>
+#include <QSize>
 
 namespace qm {
 
@@ -18,6 +19,9 @@ enum class TJPEGScale : std::uint8_t { jsFullSize, jsHalf, jsQuarter, jsEighth }
 // Speed: fast integer DCT, one-pass quantization, ordered dithering.
 enum class TJPEGPerformance : std::uint8_t { jpBestQuality, jpBestSpeed };
 
+// The error of a picture whose declared size its data cannot fill (see FitsDataBytes).
+inline constexpr const char* sJPEGExceedsData = "JPEG image too large for the data in the file";
+
 // The colours of the 8-bit output.
 inline constexpr int kJPEGPaletteColors = 236;
 
@@ -26,15 +30,17 @@ public:
     TJPEGImage() = default;
     const char* ClassName() const override { return "TJPEGImage"; }
 
-    // Reads the whole stream and decodes it. A damaged stream raises EInvalidGraphic("JPEG
-    // error #n") with libjpeg's message code; a picture whose decoding would take more than
-    // kMaxDecodedBytes is refused after its header. On failure the image keeps what it had.
+    // Reads the whole stream and decodes it. A damaged or cut stream raises EInvalidGraphic("JPEG
+    // error #n") with libjpeg's message code; after its header, a picture larger than its data
+    // can fill raises sJPEGExceedsData, and one whose decoding would take more than
+    // kMaxDecodedBytes is refused too. On failure the image keeps what it had.
     void LoadFromStream(QIODevice& stream) override;
     // Writes the compressed data as it was read.
     void SaveToStream(QIODevice& stream) override;
 
-    int GetWidth() const override { return bitmap_.Width(); }
-    int GetHeight() const override { return bitmap_.Height(); }
+    // The picture's size at its Scale, also when a fitted decode holds fewer pixels.
+    int GetWidth() const override { return size_.width(); }
+    int GetHeight() const override { return size_.height(); }
     // A decoded JPEG has the size its data gives it.
     void SetWidth(int) override;
     void SetHeight(int) override;
@@ -51,7 +57,14 @@ public:
     void SetSmoothing(bool value);
     bool Grayscale() const { return grayscale_; }
     void SetGrayscale(bool value);
+    // When not empty, the decoder takes the smallest of libjpeg's DCT scales that leaves the
+    // pixels at least this size (never above Scale): for a picture that is only shown shrunk.
+    // Width and height stay those of Scale; Bitmap() holds the fewer pixels.
+    QSize FitSize() const { return fitSize_; }
+    void SetFitSize(QSize value);
 
+    // The bytes of the compressed data it keeps.
+    qsizetype DataSize() const { return data_.size(); }
     // The decoded picture: 24 bits per pixel, or 8 bits with libjpeg's colour map.
     const TBitmap& Bitmap() const { return bitmap_; }
 
@@ -67,9 +80,12 @@ protected:
 private:
     template <typename T> void ChangeSetting(T& setting, T value);
     void Decode();
+    void Decode(QByteArray data);
 
     QByteArray data_;
     TBitmap bitmap_;
+    QSize size_;
+    QSize fitSize_;
     TJPEGPixelFormat pixelFormat_ = TJPEGPixelFormat::jf24Bit;
     TJPEGScale scale_ = TJPEGScale::jsFullSize;
     TJPEGPerformance performance_ = TJPEGPerformance::jpBestQuality;

@@ -4,6 +4,7 @@
 #include "framework/core/stream.h"
 #include "framework/graphics/bitmap.h"
 #include "framework/graphics/icon.h"
+#include "framework/graphics/image_file.h"
 #include "framework/graphics/jpeg_image.h"
 
 #include <QFileInfo>
@@ -32,18 +33,33 @@ struct TRegistry {
     std::vector<TGraphicClass> classes;
 };
 
+template <const char* className, const char* format> TGraphicClass ImageFileClass() {
+    return {QLatin1String(className), [] { return std::make_unique<TImageFile>(className, format); }};
+}
+
+constexpr char kPNGClass[] = "TPNGImage", kPNGFormat[] = "png";
+constexpr char kWebPClass[] = "TWebPImage", kWebPFormat[] = "webp";
+constexpr char kTIFFClass[] = "TTIFFImage", kTIFFFormat[] = "tiff";
+
 // The framework's own classes are there from the start: bitmaps for .bmp and for images on the
-// clipboard, icons for .ico, JPEG for .jpg and .jpeg.
+// clipboard, icons for .ico, JPEG for .jpg and .jpeg, and the formats of Qt's image readers.
 TRegistry MakeRegistry() {
     const TGraphicClass bitmap{QStringLiteral("TBitmap"), [] { return std::make_unique<TBitmap>(); }};
     const TGraphicClass icon{QStringLiteral("TIcon"), [] { return std::make_unique<TIcon>(); }};
     const TGraphicClass jpeg{QStringLiteral("TJPEGImage"), [] { return std::make_unique<TJPEGImage>(); }};
+    const TGraphicClass png = ImageFileClass<kPNGClass, kPNGFormat>();
+    const TGraphicClass webp = ImageFileClass<kWebPClass, kWebPFormat>();
+    const TGraphicClass tiff = ImageFileClass<kTIFFClass, kTIFFFormat>();
     TRegistry registry;
-    registry.classes = {bitmap, icon, jpeg};
+    registry.classes = {bitmap, icon, jpeg, png, webp, tiff};
     registry.fileFormats = {{QStringLiteral("bmp"), QStringLiteral("Bitmaps"), bitmap},
                             {QStringLiteral("ico"), QStringLiteral("Icon"), icon},
                             {QStringLiteral("jpg"), QStringLiteral("JPEG Image File"), jpeg},
-                            {QStringLiteral("jpeg"), QStringLiteral("JPEG Image File"), jpeg}};
+                            {QStringLiteral("jpeg"), QStringLiteral("JPEG Image File"), jpeg},
+                            {QStringLiteral("png"), QStringLiteral("PNG Image"), png},
+                            {QStringLiteral("webp"), QStringLiteral("WebP Image"), webp},
+                            {QStringLiteral("tif"), QStringLiteral("TIFF Image"), tiff},
+                            {QStringLiteral("tiff"), QStringLiteral("TIFF Image"), tiff}};
     registry.clipboardFormats = {{QStringLiteral("application/x-qt-image"), bitmap}};
     return registry;
 }

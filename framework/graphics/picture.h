@@ -60,8 +60,9 @@ public:
     std::function<void(TPicture&)> OnChange;
 
     // The registry, which starts with the framework's own classes: TBitmap for .bmp and images
-    // on the clipboard, TIcon for .ico, TJPEGImage for .jpg and .jpeg. Later registrations of an extension or
-    // format win over earlier ones.
+    // on the clipboard, TIcon for .ico, TJPEGImage for .jpg and .jpeg, and TImageFile as
+    // TPNGImage (.png), TWebPImage (.webp) and TTIFFImage (.tif, .tiff). Later registrations of an extension
+    // or format win over earlier ones.
     static void RegisterFileFormat(const QString& extension, const QString& description,
                                    TGraphicClass graphicClass);
     static void RegisterClipboardFormat(const QString& format, TGraphicClass graphicClass);

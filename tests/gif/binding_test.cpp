@@ -234,7 +234,7 @@ TEST_F(GIFBinding, OtherGraphicsArePassedThroughABitmapAndOtherObjectsAreRefused
     EXPECT_THROW(fromPicture.Assign(notAGraphic), EConvertError);
 }
 
-TEST_F(GIFBinding, AnotherGIFImageIsCopiedWithFramesDelaysAndExtensionsButNotTheSpeed) {
+TEST_F(GIFBinding, AnotherGIFImageIsCopiedWithFramesDelaysExtensionsAndPriorityButNotTheSpeed) {
     const QByteArray bytes = GifBytes()
                                  .header(3, 2, 4)
                                  .raw({0x21, 0xFF, 11})
@@ -248,6 +248,7 @@ TEST_F(GIFBinding, AnotherGIFImageIsCopiedWithFramesDelaysAndExtensionsButNotThe
                                  .data();
     auto source = LoadGif(bytes);
     source->image->SetAnimationSpeed(300);
+    source->image->ThreadPriority = TThreadPriority::tpLowest;
     TGIFImage copy;
     copy.SetAnimationSpeed(50);
     int progress = 0;
@@ -260,6 +261,7 @@ TEST_F(GIFBinding, AnotherGIFImageIsCopiedWithFramesDelaysAndExtensionsButNotThe
     source->image->OnProgress = nullptr;
     EXPECT_EQ(copy.Images().Count(), 2);
     EXPECT_EQ(copy.AnimationSpeed(), 50);
+    EXPECT_EQ(copy.ThreadPriority, TThreadPriority::tpLowest);
     EXPECT_EQ(progress, 4); // start, two frames, end
     EXPECT_FALSE(copy.OnProgress);
     for (int i = 0; i < 2; ++i) {

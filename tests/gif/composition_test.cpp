@@ -60,7 +60,7 @@ TEST(Composition, EveryCorpusAnimationMatchesImageMagicksCoalesce) {
         std::vector<int> differences;
         int frame = 0;
         try {
-            PlayOnce(image, {}, [&](const QImage& canvas, TGIFPainter&) {
+            Play(image, {}, [&](const QImage& canvas, TGIFPainter&) {
                 if (frame < static_cast<int>(theirs.size()))
                     differences.push_back(Differences(canvas.convertToFormat(QImage::Format_ARGB32),
                                                       theirs[static_cast<std::size_t>(frame)]));

@@ -68,25 +68,38 @@ int Delay(const TGIFSubImage& frame) {
                                                   : std::max(gce->GetDelay(), GIFMinimumDelay);
 }
 
+// The frame that starts later passes and how many passes the painter plays at most.
+std::pair<int, int> LoopOf(TGIFImage& image, int passes) {
+    for (int i = 0; i < image.Images().Count(); ++i)
+        for (const auto& extension : image.Images().Items(i)->Extensions())
+            if (const auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(extension.get()))
+                return {i, loop->Loops == 0 ? passes : std::min(passes, static_cast<int>(loop->Loops))};
+    return {0, 1};
+}
+
 } // namespace
 
-std::vector<TShownPicture> ShownOverTime(TGIFImage& image) {
+std::vector<TShownPicture> ShownOverTime(TGIFImage& image, int passes) {
     TScreen screen(image.GetWidth(), image.GetHeight());
     std::vector<TShownPicture> shown;
-    for (const auto& frame : image.Images()) {
-        if (frame->GetEmpty())
-            break;
-        const int disposal = Disposal(*frame);
-        const std::vector<std::uint32_t> before = screen.Pixels();
-        screen.Draw(*frame);
-        if (!shown.empty() && shown.back().screen == screen.Pixels())
-            shown.back().duration += Delay(*frame);
-        else
-            shown.push_back({screen.Pixels(), Delay(*frame)});
-        if (disposal == dmBackground)
-            screen.Clear(*frame);
-        else if (disposal == dmPrevious)
-            screen.Restore(before);
+    const auto [loopStart, played] = LoopOf(image, passes);
+    for (int pass = 0; pass < played; ++pass) {
+        for (int i = pass == 0 ? 0 : loopStart; i < image.Images().Count(); ++i) {
+            TGIFSubImage& frame = *image.Images().Items(i);
+            if (frame.GetEmpty())
+                continue;
+            const int disposal = Disposal(frame);
+            const std::vector<std::uint32_t> before = screen.Pixels();
+            screen.Draw(frame);
+            if (!shown.empty() && shown.back().screen == screen.Pixels())
+                shown.back().duration += Delay(frame);
+            else
+                shown.push_back({screen.Pixels(), Delay(frame)});
+            if (disposal == dmBackground)
+                screen.Clear(frame);
+            else if (disposal == dmPrevious)
+                screen.Restore(before);
+        }
     }
     return shown;
 }

@@ -22,8 +22,9 @@ struct TShownPicture {
 // Plays the image once as the painter does on a transparent canvas: a frame's pixels other than
 // its transparent index cover the screen (an index beyond the colour map shows black); after the
 // frame's delay, dmBackground clears its area and dmPrevious restores what was there before; an
-// empty frame ends the animation. Equal pictures in a row form one stretch.
-std::vector<TShownPicture> ShownOverTime(TGIFImage& image);
+// empty frame shows nothing and takes no time. Equal pictures in a row form one stretch. Up to `passes`
+// passes are played as the loop extension asks, each after the first from the frame that carries it.
+std::vector<TShownPicture> ShownOverTime(TGIFImage& image, int passes = 1);
 
 // "" when both show the same pictures for the same times (the last picture stays, so its time
 // does not count); otherwise where they part.

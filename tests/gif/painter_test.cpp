@@ -155,6 +155,33 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopCase{"without_goAnimate_first_frame", 3, 0, {goAsync, goLoop}, 0, {0}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A frame without pixels (extensions only, or no area) shows nothing; the frames after it play.
+struct EmptyFrameCase {
+    const char* name;
+    std::vector<FrameSpec> frames;
+    TGIFDrawOptions options;
+    std::vector<int> painted;
+};
+
+class PainterEmptyFrames : public Painter, public ::testing::WithParamInterface<EmptyFrameCase> {};
+
+TEST_P(PainterEmptyFrames, AreSkipped) {
+    auto image = Make(GetParam().frames, 0);
+    Play(*image, GetParam().options, target);
+    EXPECT_EQ(log.frames, GetParam().painted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PainterEmptyFrames,
+                         ::testing::Values(EmptyFrameCase{"between",
+                                                          {{.fill = tcRed}, {.width = 0}, {.fill = tcBlue}},
+                                                          {goAnimate},
+                                                          {0, 2}},
+                                           EmptyFrameCase{"only_empty_frames_looping_without_end",
+                                                          {{.width = 0}, {.width = 0}},
+                                                          {goAnimate, goLoop, goLoopContinously},
+                                                          {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Painter, ASingleFrameIsPaintedOnceAtOnceEvenWhenThreaded) {
     auto image = Make({{}});
     TCanvas canvas(target);
@@ -234,32 +261,103 @@ TEST(ThreadedPainter, StartsRestartsPausesAndStopsWithoutHanging) {
     image.reset(); // stops both painters and waits for them
 }
 
-// A handler runs inside its painter's synchronised call, so the painter cannot end before the
-// handler returns: stopping or destroying the image from there must not wait for it.
-class ThreadedPainterHandler : public ::testing::TestWithParam<bool> {};
+// A threaded painter's handler runs inside its synchronised call, so the painter cannot end before
+// the handler returns: stopping or destroying the image from there must not wait for it, and
+// whatever the loop does next must not touch the image again. Every event, threaded and not.
+struct HandlerCase {
+    const char* name;
+    TGIFPainterEvent TGIFImage::*event;
+    bool threaded;
+    bool destroy;
+};
 
-TEST_P(ThreadedPainterHandler, StopsOrDestroysItsOwnImageWithoutWaitingForItself) {
-    const bool destroy = GetParam();
-    auto image = MakeAnimation(2, 1, {{.delay = 2}, {.delay = 2}}, 0);
+class PainterHandler : public ::testing::TestWithParam<HandlerCase> {};
+
+TEST_P(PainterHandler, StopsOrDestroysItsOwnImage) {
+    const HandlerCase& c = GetParam();
+    // Two passes, so that OnLoop fires in unthreaded painters too.
+    auto image = MakeAnimation(2, 1, {{.delay = 2}, {.delay = 2}}, 2);
     QImage target = CanvasImage(2, 1);
     TCanvas canvas(target);
+    int calls = 0;
     int paints = 0;
-    image->OnPaint = [&](TGIFPainter&) {
-        if (++paints != 2)
+    image->OnPaint = [&](TGIFPainter&) { ++paints; };
+    TGIFPainterEvent& event = (*image).*c.event;
+    const TGIFPainterEvent counted = event;
+    event = [&](TGIFPainter& sender) {
+        if (counted)
+            counted(sender);
+        if (++calls != 1)
             return;
-        if (destroy)
+        if (c.destroy)
             image.reset();
         else
             image->PaintStop();
     };
-    image->Paint(canvas, target.rect(), kThreadedLooping);
+    const TGIFDrawOptions options =
+        c.threaded ? TGIFDrawOptions{goAsync, goAnimate, goLoop} : TGIFDrawOptions{goAnimate, goLoop};
+    image->Paint(canvas, target.rect(), options);
     ASSERT_TRUE(PumpUntil([&] { return !image || image->Painters().Count() == 0; }));
+    const int stoppedAt = paints;
     PumpFor(50);
-    EXPECT_EQ(paints, 2) << "a stopped painter paints no more";
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(paints, stoppedAt) << "a stopped painter paints no more";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ThreadedPainterHandler, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "destroys" : "stops"; });
+std::vector<HandlerCase> HandlerCases() {
+    const std::pair<const char*, TGIFPainterEvent TGIFImage::*> events[] = {
+        {"start", &TGIFImage::OnStartPaint},
+        {"paint", &TGIFImage::OnPaint},
+        {"after_paint", &TGIFImage::OnAfterPaint},
+        {"loop", &TGIFImage::OnLoop},
+        {"end", &TGIFImage::OnEndPaint}};
+    static std::vector<std::string> names;
+    std::vector<HandlerCase> cases;
+    for (const auto& [event, member] : events)
+        for (const bool threaded : {false, true})
+            for (const bool destroy : {false, true}) {
+                names.push_back(std::string(event) + (threaded ? "_threaded" : "_unthreaded") +
+                                (destroy ? "_destroys" : "_stops"));
+                cases.push_back({nullptr, member, threaded, destroy});
+            }
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        cases[i].name = names[i].c_str();
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, PainterHandler, ::testing::ValuesIn(HandlerCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The GUI thread drops and changes cached frame state while a threaded painter renders frames
+// ahead on its own thread; under ThreadSanitizer every such change must be ordered with rendering.
+TEST(ThreadedPainter, CachedStateChangesWhileFramesRender) {
+    std::vector<FrameSpec> frames;
+    for (const std::uint8_t fill : {tcRed, tcGreen, tcBlue, tcWhite})
+        frames.push_back({.width = 300, .height = 300, .fill = fill, .delay = 1});
+    auto image = MakeAnimation(300, 300, frames, 0);
+    QImage target = CanvasImage(300, 300);
+    TCanvas canvas(target);
+    int paints = 0;
+    image->OnPaint = [&](TGIFPainter&) { ++paints; };
+    const TGIFDrawOptions looping{goAsync, goAnimate, goLoop, goTransparent};
+    image->Paint(canvas, target.rect(), looping);
+    for (int round = 0; round < 40; ++round) {
+        image->Pack();
+        image->FreePalette();
+        for (const auto& frame : image->Images())
+            frame->FreePalette();
+        // Changing the options stops only Draw's painter; the one Paint started goes on.
+        image->SetDrawOptions(round % 2 == 0 ? TGIFDrawOptions{goAnimate, goLoop, goDither}
+                                             : GIFImageDefaultDrawOptions);
+        CheckSynchronize(1);
+    }
+    EXPECT_GT(paints, 0);
+    image->Optimize({TGIFOptimizeOption::ooCrop}, TColorReduction::rmNone, TDitherMode::dmNearest, 8);
+    EXPECT_EQ(image->Painters().Count(), 0) << "optimizing stops every painter first";
+    image->Paint(canvas, target.rect(), looping);
+    ASSERT_TRUE(PumpUntil([&] { return paints > 4; }));
+    image.reset();
+}
 
 TEST(ThreadedPainter, ReportsRenderingProgressOnTheGuiThread) {
     auto image = MakeAnimation(2, 1, {{.delay = 2}, {.delay = 2}, {.delay = 2}});

@@ -98,6 +98,15 @@ TEST(ReaderBlocks, ExtensionsWithoutAnImageFormAFrameWithoutPixels) {
     EXPECT_EQ(last.GraphicControlExtension->GetDelay(), 7);
 }
 
+TEST(ReaderBlocks, AStrayZeroAfterAnExtensionLeavesItWithTheImageAfterIt) {
+    auto loaded = LoadGif(TwoByTwo().gce(0, 50, 0).raw({0x00, 0x00}).frame(2, 2, kFour).trailer().data());
+    ASSERT_EQ(loaded->image->Images().Count(), 2) << "no frame of extensions only";
+    const TGIFSubImage& second = *loaded->image->Images().Items(1);
+    EXPECT_EQ(second.Data(), kFour);
+    ASSERT_NE(second.GraphicControlExtension, nullptr);
+    EXPECT_EQ(second.GraphicControlExtension->GetDelay(), 50);
+}
+
 TEST(ReaderFrames, ZeroSizedFrameTakesTheScreenSizeWithAWarning) {
     auto loaded =
         LoadGif(GifBytes().header(3, 1, 4).descriptor(0, 0, 0, 5).raw(test::PlainLZW({1, 2, 3}, 2)).data());
@@ -194,10 +203,13 @@ TEST(ReaderLimits, FramesBeyondTheSettingsLimitsAreRefusedClearly) {
 }
 
 TEST(ReaderLimits, FramesMustBePaidForByData) {
-    // Five 16000 x 16000 frames in a few dozen bytes would take over a gigabyte.
-    GifBytes hostile = GifBytes().header(16000, 16000, 4);
+    // A screen of 16000 x 16000 in a few dozen bytes is refused before any frame.
+    EXPECT_EQ(ErrorOf([&] { LoadGif(GifBytes().header(16000, 16000, 4).trailer().data()); }),
+              sScreenExceedsData);
+    // Five 4000 x 4000 frames on a screen the data may declare would still take 80 MB.
+    GifBytes hostile = GifBytes().header(4000, 4000, 4);
     for (int i = 0; i < 5; ++i)
-        hostile.descriptor(0, 0, 16000, 16000).raw({2, 0});
+        hostile.descriptor(0, 0, 4000, 4000).raw({2, 0});
     EXPECT_EQ(ErrorOf([&] { LoadGif(hostile.trailer().data()); }), sFrameExceedsData);
 
     // A plain 1000 x 500 frame compresses to a few hundred bytes, well inside 4096 pixels a byte.

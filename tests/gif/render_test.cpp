@@ -194,6 +194,18 @@ TEST(ImageDraw, WithoutAnimateOnlyTheFirstFrameShows) {
     EXPECT_TRUE(image->Painters().Count() == 0);
 }
 
+TEST(ImageDraw, TiledOnAnEmptyScreenDrawsNothingAndReturns) {
+    auto image = MakeAnimation(1, 1, {{.fill = tcRed}, {.fill = tcBlue}});
+    image->Header().StoreWidth(0);
+    image->Header().StoreHeight(0);
+    image->SetDrawOptions({TGIFDrawOption::goAnimate, TGIFDrawOption::goTile});
+    QImage target = CanvasImage(2, 2);
+    TCanvas canvas(target);
+    image->Draw(canvas, target.rect());
+    image->Draw(canvas, target.rect());
+    EXPECT_EQ(target.pixel(0, 0), Untouched);
+}
+
 TEST(ImageDraw, DrawingFromWithinItsOwnDrawDoesNothing) {
     auto image = MakeAnimation(1, 1, {{.fill = tcRed}});
     QImage outer = CanvasImage(1, 1);

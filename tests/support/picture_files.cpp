@@ -63,6 +63,52 @@ QByteArray ICOBytes(const QList<QImage>& images) {
     return directory + bodies;
 }
 
+namespace {
+
+void PutBytes(QByteArray& bytes, qsizetype at, std::uint32_t value, int count, bool bigEndian) {
+    for (int i = 0; i < count; ++i) {
+        const int shift = 8 * (bigEndian ? count - 1 - i : i);
+        bytes[at + i] = static_cast<char>((value >> shift) & 0xFF);
+    }
+}
+
+} // namespace
+
+QByteArray WithDeclaredSize(QByteArray picture, int width, int height) {
+    const auto w = static_cast<std::uint32_t>(width);
+    const auto h = static_cast<std::uint32_t>(height);
+    if (picture.startsWith("BM")) {
+        PutBytes(picture, 18, w, 4, false);
+        PutBytes(picture, 22, h, 4, false);
+        return picture;
+    }
+    const qsizetype sof = picture.indexOf(QByteArray("\xFF\xC0", 2));
+    EXPECT_GT(sof, 0);
+    PutBytes(picture, sof + 5, h, 2, true);
+    PutBytes(picture, sof + 7, w, 2, true);
+    return picture;
+}
+
+QByteArray WithOrientation(const QByteArray& jpeg, int orientation) {
+    // "Exif\0\0", a little-endian TIFF header, one directory of one SHORT entry (tag 0x0112).
+    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0..\0\0\0\0\0\0", 32);
+    PutBytes(exif, 24, static_cast<std::uint32_t>(orientation), 2, false);
+    QByteArray segment("\xFF\xE1..", 4);
+    PutBytes(segment, 2, static_cast<std::uint32_t>(exif.size() + 2), 2, true);
+    return jpeg.left(2) + segment + exif + jpeg.mid(2);
+}
+
+QByteArray GIFWithScreen(int width, int height) {
+    QByteArray gif("GIF89a....\x80\0\0" // screen, a global table of two colours
+                   "\0\0\0\xFF\xFF\xFF"
+                   "\x2C\0\0\0\0\1\0\1\0\0" // a 1 x 1 frame at the top left
+                   "\x02\x02\x4C\x01\0\x3B",
+                   35);
+    PutBytes(gif, 6, static_cast<std::uint32_t>(width), 2, false);
+    PutBytes(gif, 8, static_cast<std::uint32_t>(height), 2, false);
+    return gif;
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();

@@ -17,6 +17,14 @@ QByteArray JPEGBytes(const QImage& image, int quality = 90, bool progressive = f
 QByteArray BMPBytes(const QImage& image);
 // An .ico file holding the images in order, each as Qt's writer encodes it (32 bits with alpha).
 QByteArray ICOBytes(const QList<QImage>& images);
+// A JPEG (baseline frame header) or uncompressed BMP whose header declares width x height while
+// its data stays that of the picture it was: a file claiming far more than it holds.
+QByteArray WithDeclaredSize(QByteArray picture, int width, int height);
+// The JPEG with an EXIF block right after its start marker whose orientation tag is `orientation`
+// (1 to 8, as a camera writes it), in Intel byte order.
+QByteArray WithOrientation(const QByteArray& jpeg, int orientation);
+// A GIF whose logical screen is width x height, holding one 1 x 1 frame (35 bytes).
+QByteArray GIFWithScreen(int width, int height);
 // Writes `bytes` to `path`; fails the calling test when it cannot.
 void WriteFile(const QString& path, const QByteArray& bytes);
 // The distinct colours of an image.

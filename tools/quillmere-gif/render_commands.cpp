@@ -1,11 +1,13 @@
-// The painter's subcommand: render (play an animation once and write every frame the painter
+// The painter's subcommand: render (play an animation and write every frame the painter
 // shows as a PNG, with the wait it computed after it and the frame's disposal).
+#include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
 #include "gif/gif_playback.h"
 #include "tools/quillmere-gif/command_registry.h"
 #include "tools/quillmere-gif/command_util.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -18,10 +20,11 @@ namespace {
 
 int RunRender(const std::vector<std::string>& args);
 
-const RegisterCommand renderCommand(
-    "render",
-    {"render IN.gif OUTDIR [--speed PERCENT] [--tile WxH] [--opaque]",
-     "play once; OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame", RunRender});
+const RegisterCommand
+    renderCommand("render", {"render IN.gif OUTDIR [--speed PERCENT] [--tile WxH] [--opaque] [--passes N]",
+                             "play N passes (default 1, no more than the loop extension asks); "
+                             "OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame",
+                             RunRender});
 
 std::optional<int> WholeNumber(std::string_view text) {
     int value = 0;
@@ -60,6 +63,11 @@ std::optional<RenderArguments> Parse(const std::vector<std::string>& args) {
             if (!speed || *speed < 0 || *speed > 1000)
                 return std::nullopt;
             result.options.speed = *speed;
+        } else if (args[i] == "--passes" && hasValue) {
+            const auto passes = WholeNumber(args[++i]);
+            if (!passes || *passes < 1)
+                return std::nullopt;
+            result.options.passes = *passes;
         } else if (args[i] == "--tile" && hasValue) {
             result.options.tile = TileSize(args[++i]);
             if (!result.options.tile)
@@ -89,11 +97,13 @@ int RunRender(const std::vector<std::string>& args) {
     return Guarded([&] {
         TGIFImage image;
         Load(image, parsed->in);
+        TPlaybackOptions options = parsed->options;
+        options.fileBytes = static_cast<std::uint64_t>(QFileInfo(QString::fromStdString(parsed->in)).size());
         const QDir outDir(QString::fromStdString(parsed->outDir));
         if (!outDir.mkpath("."))
             throw std::runtime_error("cannot create the folder " + parsed->outDir);
         int painted = 0;
-        PlayOnce(image, parsed->options, [&](const QImage& canvas, TGIFPainter& painter) {
+        Play(image, options, [&](const QImage& canvas, TGIFPainter& painter) {
             char name[32];
             std::snprintf(name, sizeof name, "frame-%03d.png", painted);
             const QString path = outDir.filePath(name);
@@ -103,6 +113,8 @@ int RunRender(const std::vector<std::string>& args) {
                         DisposalText(painter.DisposalValue()).c_str());
             ++painted;
         });
+        if (painted == 0)
+            throw GIFException(sNothingToRender);
         return ExitOk;
     });
 }

@@ -45,8 +45,11 @@ TEST(QueryOpen, CountIsExactAndFirstRowIsCurrent) {
 TEST(QueryOpen, EmptyResultReadsAsZeroAndEmptyText) {
     TestDatabase db({"a"});
     TQuery query(db.File());
+    int scrolls = 0;
+    query.AfterScroll = [&](TQuery&) { ++scrolls; };
     query.SetSQL(QStringLiteral("SELECT * FROM T WHERE N = 99"));
     query.Open();
+    EXPECT_EQ(scrolls, 0); // no row to scroll to
     EXPECT_EQ(query.RecordCount(), 0);
     EXPECT_EQ(query.RecNo(), -1);
     EXPECT_TRUE(query.Eof());

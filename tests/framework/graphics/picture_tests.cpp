@@ -13,9 +13,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace qm {
 namespace {
@@ -23,6 +28,7 @@ namespace {
 using test::ColourfulImage;
 using test::DistinctColours;
 using test::JPEGBytes;
+using test::WithDeclaredSize;
 using test::WriteFile;
 
 std::string ErrorOf(const std::function<void()>& action) {
@@ -64,16 +70,6 @@ QImage AlphaRow(const std::vector<int>& alphas) {
 }
 
 // The SOF0 marker's height and width fields, rewritten.
-QByteArray WithDeclaredSize(QByteArray jpeg, int width, int height) {
-    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-    EXPECT_GT(sof, 0);
-    jpeg[sof + 5] = static_cast<char>(height >> 8);
-    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
-    jpeg[sof + 7] = static_cast<char>(width >> 8);
-    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
-    return jpeg;
-}
-
 struct TExtensionCase {
     const char* file;
     const char* className; // nullptr: no class
@@ -102,7 +98,43 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TExtensionCase{"a.bmp", "TBitmap"}, TExtensionCase{"a.BMP", "TBitmap"},
                       TExtensionCase{"a.jpg", "TJPEGImage"}, TExtensionCase{"a.JpEg", "TJPEGImage"},
                       TExtensionCase{"a.ico", "TIcon"}, TExtensionCase{"a.ICO", "TIcon"},
-                      TExtensionCase{"a.png", nullptr}, TExtensionCase{"/dir/noextension", nullptr}));
+                      TExtensionCase{"a.png", "TPNGImage"}, TExtensionCase{"a.WEBP", "TWebPImage"},
+                      TExtensionCase{"a.tif", "TTIFFImage"}, TExtensionCase{"a.tiff", "TTIFFImage"},
+                      TExtensionCase{"a.pcx", nullptr}, TExtensionCase{"/dir/noextension", nullptr}));
+
+struct TFormatCase {
+    const char* file;
+    const char* format; // Qt's name
+};
+
+class QtFormat : public ::testing::TestWithParam<TFormatCase> {};
+
+// Read through the picture system and written back in the same format, pixels kept.
+TEST_P(QtFormat, LoadsAndSavesInItsOwnFormat) {
+    if (!QImageWriter::supportedImageFormats().contains(GetParam().format))
+        GTEST_SKIP() << "Qt has no " << GetParam().format << " plugin (qt6-image-formats-plugins)";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(GetParam().file);
+    const QImage image = ColourfulImage(30, 20);
+    QImageWriter writer(path, GetParam().format);
+    writer.setQuality(100);
+    writer.setCompression(0);
+    ASSERT_TRUE(writer.write(image));
+    TPicture picture;
+    picture.LoadFromFile(path);
+    EXPECT_EQ(QSize(picture.Width(), picture.Height()), QSize(30, 20));
+    const QString copy = dir.filePath(QStringLiteral("copy.") + QFileInfo(path).suffix());
+    picture.SaveToFile(copy);
+    QImageReader reader(copy);
+    EXPECT_EQ(reader.format(), GetParam().format);
+    const QImage saved = reader.read();
+    EXPECT_EQ(saved.size(), QSize(30, 20));
+    EXPECT_GE(test::DistinctColours(saved), 300) << "the pixels, not a blank picture";
+}
+
+INSTANTIATE_TEST_SUITE_P(Registry, QtFormat,
+                         ::testing::Values(TFormatCase{"a.png", "png"}, TFormatCase{"a.webp", "webp"},
+                                           TFormatCase{"a.TIF", "tiff"}));
 
 class PictureFiles : public ::testing::Test {
 protected:
@@ -304,6 +336,112 @@ TEST(JPEGImage, ChangingASettingDecodesAgainAndAssignCarriesDataAndSettings) {
     EXPECT_EQ(saved.data(), bytes);
 }
 
+struct TFitCase {
+    QSize fit;
+    QSize pixels; // what the decoder holds for the 200 x 150 picture
+};
+
+class JPEGFit : public ::testing::TestWithParam<TFitCase> {};
+
+// The smallest DCT scale whose pixels still cover the fitted size; the picture keeps its size.
+TEST_P(JPEGFit, DecodesTheFewestPixelsThatStillFill) {
+    TJPEGImage jpeg = DecodedJPEG(JPEGBytes(ColourfulImage(200, 150)), TJPEGPixelFormat::jf8Bit);
+    jpeg.SetFitSize(GetParam().fit);
+    EXPECT_EQ(jpeg.Bitmap().Image().size(), GetParam().pixels);
+    EXPECT_EQ(QSize(jpeg.GetWidth(), jpeg.GetHeight()), QSize(200, 150));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scales, JPEGFit,
+    ::testing::Values(TFitCase{QSize(25, 19), QSize(25, 19)},  // 1/8 exactly
+                      TFitCase{QSize(26, 10), QSize(50, 38)},  // 1/4: 1/8 is a column short
+                      TFitCase{QSize(60, 60), QSize(100, 75)}, // 1/2
+                      TFitCase{QSize(130, 169), QSize(200, 150)}, TFitCase{QSize(), QSize(200, 150)}));
+
+class JPEGOrientation : public ::testing::TestWithParam<int> {};
+
+// A camera's orientation tag turns the picture as Qt's own reader turns it (the oracle), in the
+// size the picture reports and in its pixels, fitted or not.
+TEST_P(JPEGOrientation, TurnsThePictureAsTheTagSays) {
+    const QByteArray bytes = test::WithOrientation(JPEGBytes(ColourfulImage(64, 40), 95), GetParam());
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
+    TJPEGImage jpeg = DecodedJPEG(bytes, TJPEGPixelFormat::jf24Bit, false);
+    EXPECT_EQ(QSize(jpeg.GetWidth(), jpeg.GetHeight()), expected.size());
+    const QImage shown = jpeg.Bitmap().Image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), expected.size());
+    for (const QPoint corner : {QPoint(0, 0), QPoint(shown.width() - 1, 0), QPoint(0, shown.height() - 1)}) {
+        const QRgb a = shown.pixel(corner);
+        const QRgb b = expected.pixel(corner);
+        EXPECT_LE(
+            std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)), 24)
+            << corner.x() << "," << corner.y();
+    }
+    // Fitting takes the size as shown: 5 x 8 after a quarter turn needs 1/8 of 64 x 40.
+    jpeg.SetFitSize(expected.size() / 8);
+    EXPECT_EQ(jpeg.Bitmap().Image().size(), expected.size() / 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exif, JPEGOrientation, ::testing::Range(1, 9));
+
+// A 16 x 16 JPEG of printers' inks, all one colour, stored as Adobe's writers store it: inverted
+// inks with the Adobe marker, in the file's colour space `space` (CMYK or YCCK).
+QByteArray InkJPEG(J_COLOR_SPACE space, const std::array<std::uint8_t, 4>& inks) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = cinfo.image_height = 16;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, space);
+    cinfo.write_Adobe_marker = TRUE;
+    jpeg_start_compress(&cinfo, TRUE);
+    std::array<std::uint8_t, 16 * 4> row{};
+    for (std::size_t i = 0; i < row.size(); ++i)
+        row[i] = static_cast<std::uint8_t>(255 - inks[i % 4]);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    std::free(buffer);
+    return bytes;
+}
+
+struct TInkCase {
+    const char* name;
+    J_COLOR_SPACE space;
+    TJPEGPixelFormat format;
+};
+
+class InkJPEGColours : public ::testing::TestWithParam<TInkCase> {};
+
+// Scanned print covers: magenta and yellow ink make red, in both outputs.
+TEST_P(InkJPEGColours, ShowAsScreenColours) {
+    const TJPEGImage jpeg = DecodedJPEG(InkJPEG(GetParam().space, {0, 255, 255, 0}), GetParam().format);
+    const QRgb shown = jpeg.Bitmap().Image().pixel(8, 8);
+    EXPECT_GE(qRed(shown), 245);
+    EXPECT_LE(qGreen(shown) + qBlue(shown), 20);
+    EXPECT_LE(test::DistinctColours(jpeg.Bitmap().Image()), 236);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inks, InkJPEGColours,
+                         ::testing::Values(TInkCase{"CMYK", JCS_CMYK, TJPEGPixelFormat::jf24Bit},
+                                           TInkCase{"CMYKPane", JCS_CMYK, TJPEGPixelFormat::jf8Bit},
+                                           TInkCase{"YCCK", JCS_YCCK, TJPEGPixelFormat::jf24Bit},
+                                           TInkCase{"YCCKPane", JCS_YCCK, TJPEGPixelFormat::jf8Bit}),
+                         [](const auto& info) { return info.param.name; });
+
 struct TBadJPEG {
     const char* name;
     std::function<QByteArray(const QByteArray&)> damage;
@@ -334,26 +472,57 @@ INSTANTIATE_TEST_SUITE_P(
         TBadJPEG{"HeaderOnly",
                  [](const QByteArray& j) { return j.left(j.indexOf(QByteArray("\xFF\xDA", 2))); },
                  "JPEG error #" + std::to_string(JWRN_JPEG_EOF)},
-        TBadJPEG{"Declares65500Square", [](const QByteArray& j) { return WithDeclaredSize(j, 65500, 65500); },
-                 "Picture is too large to show (65500 x 65500 pixels)"},
-        TBadJPEG{"DeclaresAGigabyte", [](const QByteArray& j) { return WithDeclaredSize(j, 20000, 20000); },
-                 "Picture is too large to show (20000 x 20000 pixels)"}),
+        TBadJPEG{"CutWithItsEndMarkerPutBack",
+                 [](const QByteArray& j) { return j.left(j.size() / 2) + QByteArray("\xFF\xD9", 2); },
+                 "JPEG error #" + std::to_string(JWRN_HIT_MARKER)},
+        TBadJPEG{"DeclaresMoreThanItsDataFills",
+                 [](const QByteArray& j) { return WithDeclaredSize(j, 16000, 16000); }, sJPEGExceedsData},
+        // Data after the end marker lets the picture pass the data bound; the absolute one holds.
+        TBadJPEG{
+            "Declares65500SquareWithDataEnough",
+            [](const QByteArray& j) { return WithDeclaredSize(j, 65500, 65500) + QByteArray(2 << 20, '\0'); },
+            "Picture is too large to show (65500 x 65500 pixels)"}),
     [](const auto& info) { return info.param.name; });
 
-TEST(BitmapLoading, APictureDeclaringGigabytesIsRefusedBeforeDecoding) {
-    QByteArray bmp = test::BMPBytes(ColourfulImage(4, 4));
-    // Width and height of the info header: 40000 x 40000 at 24 bits is 4.8 GB.
-    for (int at : {18, 22}) {
-        bmp[at] = static_cast<char>(40000 & 0xFF);
-        bmp[at + 1] = static_cast<char>(40000 >> 8);
-    }
-    QBuffer buffer;
-    buffer.setData(bmp);
-    buffer.open(QIODevice::ReadOnly);
-    TBitmap bitmap;
-    EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(buffer); }), "Bitmap image is not valid");
-    EXPECT_TRUE(bitmap.Empty());
+struct TBadBitmap {
+    const char* name;
+    std::function<QByteArray()> bytes;
+    std::string message;
+};
+
+QByteArray ColourfulBMP() {
+    return test::BMPBytes(ColourfulImage(64, 48));
 }
+
+class BadBitmap : public ::testing::TestWithParam<TBadBitmap> {};
+
+// Refused before decoding: the bitmap stays as it was, also for JPEG data it reads.
+TEST_P(BadBitmap, RaisesItsErrorAndKeepsTheBitmap) {
+    QBuffer buffer;
+    buffer.setData(GetParam().bytes());
+    buffer.open(QIODevice::ReadOnly);
+    TBitmap bitmap(3, 2, TPixelFormat::pf24bit);
+    EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(buffer); }), GetParam().message);
+    EXPECT_EQ(bitmap.Width(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decoder, BadBitmap,
+    ::testing::Values(
+        // 40000 x 40000 at 24 bits would be 4.8 GB.
+        TBadBitmap{"DeclaresMoreThanItsDataFills",
+                   [] { return WithDeclaredSize(test::BMPBytes(ColourfulImage(4, 4)), 40000, 40000); },
+                   sBitmapExceedsData},
+        TBadBitmap{"CutInHalf", [] { return ColourfulBMP().left(ColourfulBMP().size() / 2); },
+                   sInvalidBitmap},
+        TBadBitmap{"CutTo60Bytes", [] { return ColourfulBMP().left(60); }, sInvalidBitmap},
+        TBadBitmap{"JPEGCutWithItsEndMarkerPutBack",
+                   [] {
+                       const QByteArray j = JPEGBytes(ColourfulImage(48, 40));
+                       return j.left(j.size() / 2) + QByteArray("\xFF\xD9", 2);
+                   },
+                   "JPEG error #" + std::to_string(JWRN_HIT_MARKER)}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace qm

@@ -134,11 +134,95 @@ TEST_F(ToolFixture, RenderWritesEveryPaintedFrameWithItsWaitAndDisposal) {
     }
 }
 
+// Two frames with a loop extension of `loops` in front of frame `loopFrame` (none when < 0).
+QByteArray Looping(int loopFrame, int loops) {
+    test::GifBytes bytes;
+    bytes.header(2, 1, 4);
+    for (int frame = 0; frame < 2; ++frame) {
+        if (frame == loopFrame)
+            bytes.raw(
+                {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, loops, 0, 0});
+        bytes.gce(0, 5, 0).frame(2, 1, {static_cast<std::uint8_t>(frame), 1});
+    }
+    return bytes.trailer().data();
+}
+
+TEST_F(ToolFixture, RenderPlaysAtMostThePassesTheLoopExtensionAsks) {
+    struct Case {
+        int loopFrame, loops, passes;
+        QString frames; // the first column of every line
+    };
+    for (const Case& c : {Case{-1, 0, 3, "000 001"}, Case{0, 2, 5, "000 001 002 003"},
+                          Case{1, 0, 3, "000 001 002 003"}, Case{1, 0, 1, "000 001"}}) {
+        const QString in = Write("loop.gif", Looping(c.loopFrame, c.loops));
+        const ToolRun run =
+            RunTool({"render", in, dir.filePath("passes"), "--passes", QString::number(c.passes)});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList painted;
+        for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts))
+            painted << line.section('\t', 0, 0);
+        EXPECT_EQ(painted.join(' '), c.frames) << c.loopFrame << " " << c.loops << " " << c.passes;
+    }
+}
+
+// A screen of `width` x `height` with one 1 x 1 frame (or none), padded by a comment of
+// `padding` bytes: the file's size is what pays for its canvas.
+QByteArray Screen(int width, int height, bool frame, int padding = 0) {
+    test::GifBytes bytes;
+    bytes.header(width, height, 4);
+    if (padding > 0) {
+        bytes.raw({0x21, 0xFE});
+        for (int left = padding; left > 0; left -= 255)
+            bytes.raw({255}).raw(std::vector<std::uint8_t>(255, 'x'));
+        bytes.raw({0});
+    }
+    if (frame)
+        bytes.frame(1, 1, {1});
+    return bytes.trailer().data();
+}
+
+// What render cannot draw ends in a message and exit 1, at once and without the memory a canvas
+// of the screen would take; the last case runs under a memory limit that the canvas exceeds.
+TEST_F(ToolFixture, RenderRefusesWhatItCannotDrawWithAMessage) {
+    struct Case {
+        QByteArray file;
+        QString message;
+        bool limited = false;
+    };
+    const Case cases[] = {
+        {Screen(65535, 65535, false), "Nothing to render"},
+        {Screen(0, 0, true), "Nothing to render"},
+        {Screen(30000, 30000, true), "GIF screen too large for the data in the file"},
+        {Screen(16000, 16000, true, 64 * 1024), "Not enough memory for an image of 16000 x 16000 pixels",
+         true},
+    };
+    for (const Case& c : cases) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        if (c.limited) {
+            std::puts(
+                "the memory limit case is skipped: sanitizers reserve more address space than it allows");
+            continue;
+        }
+#endif
+        const QString in = Write("screen.gif", c.file);
+        const QString out = dir.filePath("refused");
+        const ToolRun run =
+            c.limited
+                ? test::RunProgram("/bin/sh", {"-c", "ulimit -v 600000; exec \"$0\" render \"$1\" \"$2\"",
+                                               QStringLiteral(QM_GIF_TOOL), in, out})
+                : RunTool({"render", in, out});
+        EXPECT_EQ(run.exitCode, 1) << c.message.toStdString();
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out + "/frame-000.png"));
+    }
+}
+
 TEST_F(ToolFixture, RenderRefusesBadOptions) {
     const QString in = Write("two.gif", TwoFrames());
     for (const QStringList& args :
          {QStringList{"render", in}, QStringList{"render", in, "out", "--tile", "0x3"},
-          QStringList{"render", in, "out", "--speed", "1001"}, QStringList{"render", in, "out", "--fast"}}) {
+          QStringList{"render", in, "out", "--speed", "1001"}, QStringList{"render", in, "out", "--fast"},
+          QStringList{"render", in, "out", "--passes", "0"}}) {
         const ToolRun run = RunTool(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("usage: quillmere-gif render"));
