@@ -17,7 +17,8 @@ TEST(DiscMenu, FileMenuOffersScanVerifyAndFindWhoseCDIsShownOnTheCDPage) {
     QStringList texts;
     for (const QAction* action : form.Ui().MenuFile->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts,
+    // The disc entries close the menu, before Exit.
+    EXPECT_EQ(texts.mid(texts.size() - 5),
               QStringList({QStringLiteral("Scan Disc…"), QStringLiteral("Verify Disc…"),
                            QStringLiteral("Find File"), QStringLiteral("-"), form.Ui().Exit1->text()}));
     // The Find File shortcut is no other action's.
