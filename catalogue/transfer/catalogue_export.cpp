@@ -24,9 +24,9 @@ qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, O
                       ? QStringLiteral("CAST(%1 AS BLOB)").arg(QuoteIdentifier(column.name))
                       : QuoteIdentifier(column.name));
     // The disc record's tables are keyed by their first column, the four tables by ID.
-    TSQLiteStatement select = connection.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                                                     .arg(names.join(u','), QuoteIdentifier(table.name),
-                                                          QuoteIdentifier(table.columns.front().name)));
+    TSQLiteStatement select = connection.Prepare(
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+            .arg(names.join(u','), QuoteIdentifier(table.name), QuoteIdentifier(table.columns.front().name)));
     std::vector<QVariant> values(table.columns.size());
     qint64 rows = 0;
     while (select.Step()) {
