@@ -74,6 +74,10 @@ void TGIFSubImage::Crop() {
         Clear();
         return;
     }
+    // A frame near the format's largest position cannot move further right or down: the new
+    // position would wrap round to the screen's top left corner and show what was off screen.
+    if (Left() + box.x0 > 0xFFFF || Top() + box.y0 > 0xFFFF)
+        return;
     const int width = box.x1 - box.x0;
     const int height = box.y1 - box.y0;
     std::vector<std::uint8_t> cropped(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));

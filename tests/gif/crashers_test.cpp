@@ -22,8 +22,8 @@ const CrasherCase kCrashers[] = {
     {"circular-two-entry-cycle.gif", sDecodeCircular}, {"frame-65535-square.gif", sFrameTooLarge},
     {"many-empty-frames-with-extensions.gif", ""},     {"min-code-size-12.gif", sBadCodeSize},
     {"min-code-size-255.gif", sBadCodeSize},           {"no-clear-code-table-fill.gif", ""},
-    {"optimize-frame-without-any-colour-map.gif", ""}, {"optimize-only-frame-of-extensions.gif", ""},
-    {"truncated-in-descriptor.gif", sOutOfData},
+    {"optimize-crop-beyond-largest-position.gif", ""}, {"optimize-frame-without-any-colour-map.gif", ""},
+    {"optimize-only-frame-of-extensions.gif", ""},     {"truncated-in-descriptor.gif", sOutOfData},
 };
 
 QString CrasherPath(const char* file) {
@@ -51,6 +51,16 @@ INSTANTIATE_TEST_SUITE_P(Files, Crasher, testing::ValuesIn(kCrashers),
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+// Its first frame lies at x 65535, off the screen: cropping it must not wrap it round to x 0.
+TEST(Crashers, CroppingAFrameAtTheLargestPositionLeavesItOffScreen) {
+    QFile file(CrasherPath("optimize-crop-beyond-largest-position.gif"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto loaded = test::LoadGif(file.readAll());
+    using enum TGIFOptimizeOption;
+    loaded->image->Optimize({ooCrop}, TColorReduction::rmNone, TDitherMode::dmNearest, 8);
+    EXPECT_EQ(loaded->image->Images().Items(0)->Left(), 65535);
+}
 
 TEST(Crashers, EveryFileHasAnOutcome) {
     QStringList named;
