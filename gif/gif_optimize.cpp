@@ -46,6 +46,14 @@ public:
         : image_(image), frames_(image.Images()), progress_(progress) {}
 
     void SortColorMaps() {
+        // A frame without any colour map is written with the bits of the largest map there is:
+        // sorting, and so shrinking, the other maps would leave its pixels beyond the table.
+        const bool framesWithoutMap = image_.ColorMap().Count() == 0 &&
+                                      std::any_of(frames_.begin(), frames_.end(), [](const auto& frame) {
+                                          return frame->ColorMap().Count() == 0 && !frame->GetEmpty();
+                                      });
+        if (framesWithoutMap)
+            return;
         if (image_.ColorMap().Count() > 0)
             KeepingBackgroundColour(image_, [this] { image_.ColorMap().Optimize(); });
         for (const auto& frame : frames_) {

@@ -62,6 +62,18 @@ TEST(Crashers, CroppingAFrameAtTheLargestPositionLeavesItOffScreen) {
     EXPECT_EQ(loaded->image->Images().Items(0)->Left(), 65535);
 }
 
+// Its second frame has no colour map at all and is written with the bits of the first frame's
+// map: the optimized image must still save.
+TEST(Crashers, OptimizingBesideAFrameWithoutAnyColourMapStillSaves) {
+    QFile file(CrasherPath("optimize-frame-without-any-colour-map.gif"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto loaded = test::LoadGif(file.readAll());
+    using enum TGIFOptimizeOption;
+    loaded->image->Optimize({ooCrop, ooMerge, ooCleanup, ooColorMap}, TColorReduction::rmNone,
+                            TDitherMode::dmNearest, 8);
+    EXPECT_EQ(test::ErrorOf([&] { test::SaveGif(*loaded->image); }), "");
+}
+
 TEST(Crashers, EveryFileHasAnOutcome) {
     QStringList named;
     for (const CrasherCase& c : kCrashers)
