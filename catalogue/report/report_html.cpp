@@ -45,9 +45,8 @@ QString Paragraph(const char* cssClass, const QString& label, const QString& tex
         .arg(QLatin1String(cssClass), label, text.toHtmlEscaped());
 }
 
-QString EntryHtml(const TReportEntry& entry) {
+QString EntryHtml(const TReportEntry& entry, const TThumbnail& thumbnail) {
     QString html = QStringLiteral("<article>");
-    const TThumbnail thumbnail = MakeThumbnail(entry.path);
     if (!thumbnail.image.isNull())
         html += ImageElement(thumbnail.image);
     html += QStringLiteral("<h3>%1</h3>").arg(entry.name.toHtmlEscaped());
@@ -75,7 +74,9 @@ void WriteHtmlReport(TReportModel& model, QIODevice& out, const TReportOptions& 
                       .arg(open ? QStringLiteral("</section>\n") : QString(), group.title.toHtmlEscaped()));
             open = true;
         },
-        [&](const TReportEntry& entry) { Write(out, EntryHtml(entry)); });
+        [&](const TReportEntry& entry, const TThumbnail& thumbnail) {
+            Write(out, EntryHtml(entry, thumbnail));
+        });
     Write(out, QStringLiteral("%1</body></html>\n").arg(open ? QStringLiteral("</section>\n") : QString()));
 }
 

@@ -153,8 +153,8 @@ qreal EntryTexts(TPages& pages, const TReportEntry& entry, const QString& proble
     return height;
 }
 
-void PaintEntry(TPages& pages, const TReportEntry& entry, const QString& groupTitle) {
-    const TThumbnail thumbnail = MakeThumbnail(entry.path);
+void PaintEntry(TPages& pages, const TReportEntry& entry, const TThumbnail& thumbnail,
+                const QString& groupTitle) {
     const QSizeF picture = thumbnail.image.size() / 2.0;
     const qreal height =
         std::max(picture.height(), EntryTexts(pages, entry, thumbnail.problem, false)) + kGap;
@@ -183,7 +183,9 @@ void PaintReport(TReportModel& model, QPagedPaintDevice& device, const TReportOp
             groupTitle = group.title;
             Heading(pages, group.title, 14);
         },
-        [&](const TReportEntry& entry) { PaintEntry(pages, entry, groupTitle); });
+        [&](const TReportEntry& entry, const TThumbnail& thumbnail) {
+            PaintEntry(pages, entry, thumbnail, groupTitle);
+        });
 }
 
 } // namespace qm

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace qm {
 
@@ -21,24 +22,30 @@ QImage Fitted(const QImage& image) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-// A full-size decode of a photograph costs a hundred times what the thumbnail needs: the JPEG is
-// read at an eighth first, which tells its size, and again at the smallest scale that still
-// gives the thumbnail's pixels.
+// A full-size decode of a photograph costs a hundred times what the thumbnail needs, so the JPEG
+// is decoded at the smallest of libjpeg's scales that still gives the thumbnail's pixels. The size
+// that choice needs comes from the header alone: decoding even an eighth of the picture first
+// would read all its compressed data twice, which is most of the cost.
 QImage JpegThumbnail(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EInvalidGraphic("Cannot open the picture");
+    QByteArray data = file.readAll();
+    QBuffer header(&data);
+    header.open(QIODevice::ReadOnly);
+    const QSize size = QImageReader(&header, "jpeg").size();
+    const int longest = std::max(size.width(), size.height());
     TJPEGImage jpeg;
     jpeg.SetPerformance(TJPEGPerformance::jpBestSpeed);
-    jpeg.SetScale(TJPEGScale::jsEighth);
-    jpeg.LoadFromStream(file);
-    const int eighth = std::max(jpeg.GetWidth(), jpeg.GetHeight());
-    if (eighth * 4 < kThumbnailSide)
-        jpeg.SetScale(TJPEGScale::jsFullSize);
-    else if (eighth * 2 < kThumbnailSide)
-        jpeg.SetScale(TJPEGScale::jsHalf);
-    else if (eighth < kThumbnailSide)
+    if (longest >= kThumbnailSide * 8)
+        jpeg.SetScale(TJPEGScale::jsEighth);
+    else if (longest >= kThumbnailSide * 4)
         jpeg.SetScale(TJPEGScale::jsQuarter);
+    else if (longest >= kThumbnailSide * 2)
+        jpeg.SetScale(TJPEGScale::jsHalf);
+    QBuffer stream(&data);
+    stream.open(QIODevice::ReadOnly);
+    jpeg.LoadFromStream(stream);
     return Fitted(jpeg.Bitmap().Image());
 }
 
