@@ -333,8 +333,7 @@ void TQuery::Post() {
 void TQuery::WriteRecorded(const QString& step, const std::function<void()>& write) {
     if (!History)
         return InTransaction(*connection_, write);
-    const TRecordedChange change(
-        *connection_, [history = History](const QString& table) { return history->IsRecorded(table); });
+    const TRecordedChange change(*connection_, *History);
     InTransaction(*connection_, write);
     History->Record(step, change.Changeset());
 }
