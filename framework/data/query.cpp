@@ -340,7 +340,11 @@ void TQuery::WriteRecorded(const QString& step, const std::function<void()>& wri
 
 QString TQuery::StepName(const QString& verb) const {
     const int name = FieldIndex(QStringLiteral("Name"));
-    const QString label = name >= 0 ? Field(name).toString() : QString();
+    QString label = name >= 0 ? Field(name).toString() : QString();
+    // The name goes into a menu item and messages, so a long one is cut short.
+    constexpr qsizetype kLongestLabel = 40;
+    if (label.size() > kLongestLabel)
+        label = label.left(kLongestLabel - 1) + QChar(0x2026);
     return label.isEmpty() ? QStringLiteral("%1 %2 record").arg(verb, plan_->Table())
                            : QStringLiteral("%1 '%2'").arg(verb, label);
 }
