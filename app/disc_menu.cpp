@@ -5,6 +5,7 @@
 #include "discs/window/disc_window.h"
 #include "framework/controls/application.h"
 #include "framework/controls/statusbar.h"
+#include "framework/data/change_history.h"
 #include "framework/data/sqlite_connection.h"
 
 #include <QFileDialog>
@@ -41,6 +42,8 @@ QString ChooseDiscSource(QWidget* parent, const QString& title) {
     return {};
 }
 
+const QString kScanTitle = QStringLiteral("Scan Disc");
+
 // Runs the work in the progress dialog; false when it failed (after saying why) or was cancelled.
 bool RunWithProgress(TForm1& form, const QString& title, const TDiscWorkDialog::TWork& work) {
     TDiscWorkDialog dialog(title, work, &form);
@@ -52,31 +55,9 @@ bool RunWithProgress(TForm1& form, const QString& title, const TDiscWorkDialog::
 }
 
 void ScanDiscExecute(TForm1& form) {
-    const QString title = QStringLiteral("Scan Disc");
-    const QString source = ChooseDiscSource(&form, title);
-    if (source.isEmpty())
-        return;
-    const QString file = CatalogueFile(form);
-    const QString pictures = QFileInfo(file).absoluteDir().filePath(QStringLiteral("pictures"));
-    TScanResult result;
-    if (!RunWithProgress(form, title, [&](const TDiscReadOptions& options) {
-            TSQLiteConnection connection(file, TOpenMode::omReadWrite);
-            result = ScanDisc(connection, {source, {}, 0, false, pictures}, options);
-        }))
-        return;
-    if (!result.softwareName.isEmpty() &&
-        QMessageBox::question(
-            &form, title,
-            QStringLiteral("The disc's autorun.inf names the program \"%1\". Add it as a Software "
-                           "entry?")
-                .arg(result.softwareName)) == QMessageBox::Yes) {
-        TSQLiteConnection connection(file, TOpenMode::omReadWrite);
-        InTransaction(connection, [&] { AddDiscSoftware(connection, result, pictures); });
-    }
-    ShowCDOnCDPage(form, result.cd);
-    form.Ui().StatusBar1->SetPanelText(1, QStringLiteral("%1 files, %2 MB")
-                                              .arg(result.files)
-                                              .arg(static_cast<double>(result.bytes) / 1e6, 0, 'f', 1));
+    const QString source = ChooseDiscSource(&form, kScanTitle);
+    if (!source.isEmpty())
+        ScanDiscFrom(form, source);
 }
 
 void VerifyDiscExecute(TForm1& form) {
@@ -141,6 +122,43 @@ void AddDiscMenuItems(TForm1& form) {
     AddEntry(form, "FileFindFile", QStringLiteral("Find File"), FindFileExecute)
         ->setShortcut(kFindFileShortcut);
     form.Ui().MenuFile->insertSeparator(form.Ui().Exit1);
+}
+
+void ScanDiscFrom(TForm1& form, const QString& source) {
+    const QString file = CatalogueFile(form);
+    const QString pictures = QFileInfo(file).absoluteDir().filePath(QStringLiteral("pictures"));
+    TChangeHistory& history = form.Data().History;
+    // The scan and the Software entry made from its autorun.inf are one step of Undo, recorded on
+    // the connection that writes both (the scan's part on the work's thread, while this waits).
+    TSQLiteConnection connection(file, TOpenMode::omReadWrite);
+    const TRecordedChange change(connection, history);
+    TScanResult result;
+    if (!RunWithProgress(form, kScanTitle, [&](const TDiscReadOptions& options) {
+            result = ScanDisc(connection, {source, {}, 0, false, pictures}, options);
+        }))
+        return;
+    const QString step = QStringLiteral("Scan '%1'").arg(result.name);
+    QByteArray changes = change.Changeset();
+    if (!result.softwareName.isEmpty() &&
+        QMessageBox::question(
+            &form, kScanTitle,
+            QStringLiteral("The disc's autorun.inf names the program \"%1\". Add it as a Software "
+                           "entry?")
+                .arg(result.softwareName)) == QMessageBox::Yes) {
+        try {
+            InTransaction(connection, [&] { AddDiscSoftware(connection, result, pictures); });
+        } catch (...) {
+            // The record still holds what the rollback took back: the step is the scan alone.
+            history.Record(step, changes);
+            throw;
+        }
+        changes = change.Changeset();
+    }
+    history.Record(step, changes);
+    ShowCDOnCDPage(form, result.cd);
+    form.Ui().StatusBar1->SetPanelText(1, QStringLiteral("%1 files, %2 MB")
+                                              .arg(result.files)
+                                              .arg(static_cast<double>(result.bytes) / 1e6, 0, 'f', 1));
 }
 
 void ShowCDOnCDPage(TForm1& form, qint64 cd) {

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMenu>
@@ -144,6 +145,45 @@ void TReportActions::HelpStatisticsExecute() {
 
 namespace {
 
+// How long a transfer runs before its progress shows, and how often the window is drawn meanwhile.
+constexpr qint64 kShowProgressAfterMs = 400;
+constexpr qint64 kProgressIntervalMs = 50;
+
+// Runs a transfer on the GUI thread behind a progress dialog that counts the rows moved. The window
+// is drawn on meanwhile; its controls wait behind the dialog, so nothing else reaches the file.
+// Cancel stops the transfer, which leaves the catalogue and the folder's files as they were; false
+// then.
+bool WithTransferProgress(QWidget* parent, const QString& title,
+                          const std::function<void(const TTransferWatch&)>& transfer, TTransferWatch watch) {
+    QProgressDialog progress(title + QStringLiteral("…"), QStringLiteral("Cancel"), 0, 0, parent);
+    progress.setObjectName(QStringLiteral("TransferProgress"));
+    progress.setWindowTitle(title);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setMinimumDuration(INT_MAX); // shown below, once the transfer proves long
+    QElapsedTimer running;
+    running.start();
+    qint64 drawnMs = -kProgressIntervalMs;
+    watch.progress = [&](qint64 rows) {
+        if (running.elapsed() - drawnMs < kProgressIntervalMs)
+            return;
+        drawnMs = running.elapsed();
+        if (drawnMs >= kShowProgressAfterMs && !progress.isVisible())
+            progress.show();
+        progress.setLabelText(QStringLiteral("%1… %2 rows").arg(title, QLocale().toString(rows)));
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            throw EAbort("cancelled");
+    };
+    try {
+        transfer(watch);
+    } catch (const EAbort&) {
+        return false;
+    }
+    return true;
+}
+
 // The format chooser of both transfers: "csv" or "json", empty when the user cancels.
 QString AskTransferFormat(QWidget* parent, const QString& title) {
     bool chosen = false;
@@ -167,7 +207,14 @@ void TReportActions::FileExportExecute() {
 
 void TReportActions::ExportTo(const QString& folder, const QString& format) {
     PostEdits(form_);
-    const QStringList counts = ExportCatalogueFile(form_.Data().DatabaseFile(), folder, format);
+    QStringList counts;
+    if (!WithTransferProgress(&form_, QStringLiteral("Export"),
+                              [&](const TTransferWatch& watch) {
+                                  counts =
+                                      ExportCatalogueFile(form_.Data().DatabaseFile(), folder, format, watch);
+                              },
+                              {}))
+        return;
     QMessageBox::information(&form_, QStringLiteral("Export"), counts.join(u'\n'));
 }
 
@@ -183,7 +230,14 @@ void TReportActions::FileImportExecute() {
 
 void TReportActions::ImportFrom(const QString& folder, const QString& format) {
     PostEdits(form_);
-    const QStringList counts = ImportIntoEmptyCatalogue(form_.Data().DatabaseFile(), folder, format);
+    QStringList counts;
+    if (!WithTransferProgress(&form_, QStringLiteral("Import"),
+                              [&](const TTransferWatch& watch) {
+                                  counts = ImportIntoEmptyCatalogue(form_.Data().DatabaseFile(), folder,
+                                                                    format, watch);
+                              },
+                              {{}, &form_.Data().History}))
+        return;
     // The imported rows appear as after a fresh start: every table reopened, the whole Software table.
     TCatalogueData& data = form_.Data();
     for (TQuery* query : {&data.ADOQueryCD, &data.ADOQueryCategory, &data.ADOQueryType}) {

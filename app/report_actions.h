@@ -31,7 +31,8 @@ public:
     void FileExportReportExecute();
     // Shows the totals of the whole catalogue in a window of their own.
     void HelpStatisticsExecute();
-    // Ask for a format and a folder, then do what `quillmere export` and `import` do.
+    // Ask for a format and a folder, then do what `quillmere export` and `import` do, with a
+    // progress dialog whose Cancel leaves everything as it was. An import is one step of Undo.
     void FileExportExecute();
     void FileImportExecute();
 

@@ -116,7 +116,7 @@ constexpr int kPanelLeftMinimumWidth = 160;
 TForm1::TForm1(const QString& databaseFile, QWidget* parent)
     : QMainWindow(parent), data_(std::make_unique<TCatalogueData>(databaseFile)), ui_(SetUpForm(this)),
       timer1_(new QTimer(this)), Browsing(*ui_, *data_, state_), Search(*ui_, *data_, state_, Browsing),
-      IDPopups(*ui_, *data_, state_), EditRules(*ui_, *data_, state_),
+      IDPopups(*ui_, *data_, state_), IDCells(*ui_, *data_, state_), EditRules(*ui_, *data_, state_),
       InputHandling(*ui_, *data_, state_, Browsing), Pictures(*ui_, data_->ADOQuerySoftware, *this),
       UndoRedo(*this, *ui_, *data_, state_, Browsing) {
     timer1_->setObjectName(QStringLiteral("Timer1"));

@@ -18,6 +18,7 @@
 #include "catalogue/browsing.h"
 #include "catalogue/db/catalogue_data.h"
 #include "catalogue/edit_rules.h"
+#include "catalogue/id_cells.h"
 #include "catalogue/id_popups.h"
 #include "catalogue/main_window_state.h"
 #include "catalogue/search.h"
@@ -118,6 +119,7 @@ public:
     TBrowsing Browsing;
     TSearch Search;
     TIDPopups IDPopups;
+    TIDCells IDCells;
     TEditRules EditRules;
     TInputHandling InputHandling;
     TPicturePane Pictures;

@@ -2,9 +2,11 @@
 
 #include "catalogue/transfer/catalogue_transfer.h"
 #include "framework/core/exceptions.h"
+#include "framework/data/change_history.h"
 #include "framework/data/sqlite_connection.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace qm {
 
@@ -29,21 +31,41 @@ QStringList CountLines(const TTableCounts& counts) {
 
 } // namespace
 
-QStringList ExportCatalogueFile(const QString& catalogueFile, const QString& folder, const QString& format) {
+QStringList ExportCatalogueFile(const QString& catalogueFile, const QString& folder, const QString& format,
+                                const TTransferWatch& watch) {
     TSQLiteConnection connection(catalogueFile, TOpenMode::omReadOnly);
-    return CountLines(ExportCatalogue(connection, folder, Format(format)));
+    return CountLines(ExportCatalogue(connection, folder, Format(format), watch.progress));
 }
 
 QStringList ImportIntoEmptyCatalogue(const QString& catalogueFile, const QString& folder,
-                                     const QString& format) {
+                                     const QString& format, const TTransferWatch& watch) {
     TSQLiteConnection connection(catalogueFile, TOpenMode::omReadWrite);
     const TTableCounts present = CatalogueRowCounts(connection);
     if (std::any_of(present.begin(), present.end(), [](qint64 rows) { return rows > 0; }))
         throw Exception(QStringLiteral("the catalogue '%1' is not empty; import fills an empty one only")
                             .arg(catalogueFile)
                             .toStdString());
+    const QString step = QStringLiteral("Import");
+    std::optional<TRecordedChange> change;
+    if (watch.history)
+        change.emplace(connection, *watch.history);
+    // A record that outgrows what the history keeps is given up at once rather than held to the end.
+    bool tooLarge = false;
+    const auto progress = [&](qint64 rows) {
+        if (change && change->MemoryUsed() > static_cast<qint64>(TChangeHistory::kMaximumBytes)) {
+            change.reset();
+            tooLarge = true;
+        }
+        if (watch.progress)
+            watch.progress(rows);
+    };
     TTableCounts counts{};
-    InTransaction(connection, [&] { counts = ImportCatalogue(connection, folder, Format(format)); });
+    InTransaction(connection,
+                  [&] { counts = ImportCatalogue(connection, folder, Format(format), progress); });
+    if (change)
+        watch.history->Record(step, change->Changeset());
+    else if (tooLarge)
+        watch.history->Forget(step);
     return CountLines(counts);
 }
 

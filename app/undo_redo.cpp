@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 
 namespace qm {
 
@@ -28,6 +29,13 @@ TUndoRedo::TUndoRedo(QMainWindow& window, Ui::TForm1& ui, TCatalogueData& data, 
     connect(redo_, &QAction::triggered, this, Guarded(this, &TUndoRedo::EditRedoExecute));
     connect(&data_.History, &TChangeHistory::changed, this, &TUndoRedo::UpdateActions);
     connect(&data_.History, &TChangeHistory::applied, this, &TUndoRedo::ShowFile);
+    connect(&data_.History, &TChangeHistory::forgotten, this, [&window](const QString& step) {
+        QMessageBox::information(
+            &window, QStringLiteral("Undo"),
+            QStringLiteral("\"%1\" changed more than Undo can keep: it cannot be undone, "
+                           "and neither can what was done before it.")
+                .arg(step));
+    });
     UpdateActions();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // TUndoRedo: the Edit menu's Undo and Redo over the catalogue's change history. Every post and
-// delete of the four tables is a step; undoing one puts the file back as it was before it, and
-// the window shows the file again (grids, look-up lists, row count, picture).
+// delete of the four tables, an import and a disc scan is a step; undoing one puts the file back
+// as it was before it, and the window shows the file again (grids, look-up lists, row count,
+// picture). A step too large to keep is told to the user, since the history starts afresh.
 
 #include <QObject>
 

@@ -13,9 +13,25 @@ namespace qm {
 
 namespace {
 
+// The rows read so far over all tables, told to the progress.
+class TRowsRead {
+public:
+    explicit TRowsRead(const TTransferProgress& progress) : progress_(progress) {}
+    void Add() {
+        ++rows_;
+        if (progress_)
+            progress_(rows_);
+    }
+
+private:
+    const TTransferProgress& progress_;
+    qint64 rows_ = 0;
+};
+
 // The rows of one table in ID order, one vector of values per row.
 template <typename OnRow>
-qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, OnRow&& onRow) {
+qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, TRowsRead& read,
+                  OnRow&& onRow) {
     // Texts come as the bytes stored: a text another tool wrote need not be valid UTF-8, and a
     // decoded one would come back with U+FFFD in place of what it held.
     QStringList names;
@@ -34,6 +50,7 @@ qint64 ForEachRow(TSQLiteConnection& connection, const TCatalogueTable& table, O
             values[c] = select.Column(static_cast<int>(c));
         onRow(values);
         ++rows;
+        read.Add();
     }
     return rows;
 }
@@ -66,12 +83,13 @@ void SaveWhole(const QString& fileName, const QByteArray& bytes) {
                             .toStdString());
 }
 
-QByteArray CsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, qint64& rows) {
+QByteArray CsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, TRowsRead& read,
+                    qint64& rows) {
     QByteArray out;
     for (size_t c = 0; c < table.columns.size(); ++c)
         AppendCsvField(out, table.columns[c].name.toUtf8(), false, c == 0);
     out += "\r\n";
-    rows = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
+    rows = ForEachRow(connection, table, read, [&](const std::vector<QVariant>& values) {
         for (size_t c = 0; c < values.size(); ++c) {
             const QVariant& value = values[c];
             AppendCsvField(out, value.isNull() ? QByteArray() : ValueBytes(table, c, values),
@@ -116,14 +134,14 @@ std::vector<const TCatalogueTable*> ExportedTables(TSQLiteConnection& connection
 }
 
 // One row object per line, keys in column order, so that a reader can be pointed at a line.
-QByteArray JsonTables(TSQLiteConnection& connection, TTableCounts& counts) {
+QByteArray JsonTables(TSQLiteConnection& connection, TRowsRead& read, TTableCounts& counts) {
     QByteArray out = "{\n";
     const std::vector<const TCatalogueTable*> tables = ExportedTables(connection);
     for (size_t t = 0; t < tables.size(); ++t) {
         const TCatalogueTable& table = *tables[t];
         out += "  " + JsonString(table.name) + ": [";
         bool first = true;
-        qint64 rows = ForEachRow(connection, table, [&](const std::vector<QVariant>& values) {
+        qint64 rows = ForEachRow(connection, table, read, [&](const std::vector<QVariant>& values) {
             out += first ? "\n    {" : ",\n    {";
             first = false;
             for (size_t c = 0; c < values.size(); ++c)
@@ -158,17 +176,19 @@ QStringList TransferFileNames(TTransferFormat format) {
     return names;
 }
 
-TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format) {
+TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format,
+                             const TTransferProgress& progress) {
     if (!QDir().mkpath(folder))
         throw Exception(QStringLiteral("The folder '%1' cannot be made").arg(folder).toStdString());
     const QDir dir(folder);
     const QStringList files = TransferFileNames(format);
     TTableCounts counts{};
+    TRowsRead read(progress);
     // One read transaction: the files show the catalogue at one moment.
     connection.Execute(QStringLiteral("BEGIN"));
     try {
         if (format == TTransferFormat::tfJson) {
-            SaveWhole(dir.filePath(files.front()), JsonTables(connection, counts));
+            SaveWhole(dir.filePath(files.front()), JsonTables(connection, read, counts));
         } else {
             // Every table is made before the first is written: a value that refuses the export
             // leaves no files of half a catalogue.
@@ -176,7 +196,7 @@ TTableCounts ExportCatalogue(TSQLiteConnection& connection, const QString& folde
             std::vector<QByteArray> contents;
             for (size_t t = 0; t < tables.size(); ++t) {
                 qint64 rows = 0;
-                contents.push_back(CsvTable(connection, *tables[t], rows));
+                contents.push_back(CsvTable(connection, *tables[t], read, rows));
                 if (t < counts.size())
                     counts[t] = rows;
             }

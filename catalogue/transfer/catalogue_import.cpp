@@ -172,8 +172,10 @@ QString FindKey(const QJsonObject& object, const QString& name) {
     return {};
 }
 
+// `before` rows of other tables came first; the progress counts on from them.
 qint64 ImportJsonTable(TSQLiteConnection& connection, const TCatalogueTable& table, const QJsonArray& rows,
-                       const std::vector<int>& lines, const QString& file) {
+                       const std::vector<int>& lines, const QString& file, const TTransferProgress& progress,
+                       qint64 before) {
     TCheckedWriter writer(connection, table, file);
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const int line = static_cast<size_t>(r) < lines.size() ? lines[static_cast<size_t>(r)] : 1;
@@ -198,6 +200,8 @@ qint64 ImportJsonTable(TSQLiteConnection& connection, const TCatalogueTable& tab
             writer.Set(c, value.toVariant(), line);
         }
         writer.Write(line);
+        if (progress)
+            progress(before + r + 1);
     }
     return rows.size();
 }
@@ -205,7 +209,7 @@ qint64 ImportJsonTable(TSQLiteConnection& connection, const TCatalogueTable& tab
 } // namespace
 
 qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& table, QByteArray bytes,
-                      const QString& file) {
+                      const QString& file, const TTransferProgress& progress) {
     TCsvReader reader(std::move(bytes), file);
     if (!reader.Next())
         Fail(file, 1, QStringLiteral("the file is empty; it needs at least the header row"));
@@ -226,6 +230,8 @@ qint64 ImportCsvTable(TSQLiteConnection& connection, const TCatalogueTable& tabl
             Fail(file, reader.Line(), QString::fromUtf8(error.what()));
         }
         ++rows;
+        if (progress)
+            progress(rows);
     }
     return rows;
 }
@@ -244,8 +250,8 @@ QByteArray EscapeByteOrderMarks(const QByteArray& bytes) {
 
 } // namespace
 
-TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray& bytes,
-                                 const QString& file) {
+TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray& bytes, const QString& file,
+                                 const TTransferProgress& progress) {
     QJsonParseError error;
     const QByteArray escaped = EscapeByteOrderMarks(bytes);
     const QJsonDocument document = QJsonDocument::fromJson(escaped, &error);
@@ -265,14 +271,17 @@ TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray
     }
     const std::map<QString, std::vector<int>> lines = JsonRowLines(bytes);
     TTableCounts counts{};
+    qint64 rows = 0;
     for (size_t t = 0; t < CatalogueTables().size(); ++t) {
         const TCatalogueTable& table = CatalogueTables()[t];
         const QString key = FindKey(root, table.name);
         if (key.isEmpty() || !root.value(key).isArray())
             Fail(file, 1, QStringLiteral("the table %1 is missing").arg(table.name));
         const auto found = lines.find(key);
-        counts[t] = ImportJsonTable(connection, table, root.value(key).toArray(),
-                                    found == lines.end() ? std::vector<int>{} : found->second, file);
+        counts[t] =
+            ImportJsonTable(connection, table, root.value(key).toArray(),
+                            found == lines.end() ? std::vector<int>{} : found->second, file, progress, rows);
+        rows += counts[t];
     }
     for (const TCatalogueTable& table : DiscTables()) {
         const QString key = FindKey(root, table.name);
@@ -282,13 +291,15 @@ TTableCounts ImportJsonCatalogue(TSQLiteConnection& connection, const QByteArray
             Fail(file, 1, QStringLiteral("the table %1 is not a list of rows").arg(table.name));
         CreateDiscTables(connection);
         const auto found = lines.find(key);
-        ImportJsonTable(connection, table, root.value(key).toArray(),
-                        found == lines.end() ? std::vector<int>{} : found->second, file);
+        rows +=
+            ImportJsonTable(connection, table, root.value(key).toArray(),
+                            found == lines.end() ? std::vector<int>{} : found->second, file, progress, rows);
     }
     return counts;
 }
 
-TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format) {
+TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folder, TTransferFormat format,
+                             const TTransferProgress& progress) {
     const QDir dir(folder);
     const QStringList files = TransferFileNames(format);
     for (const QString& file : files)
@@ -298,14 +309,22 @@ TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folde
     // keep a statement journal of every page each row touches.
     DropSoftwareKeys(connection);
     TTableCounts counts{};
+    // The CSV files are read one after the other; their rows count on from the files before.
+    qint64 before = 0;
+    const TTransferProgress counted = [&](qint64 rows) {
+        if (progress)
+            progress(before + rows);
+    };
     if (format == TTransferFormat::tfJson)
         counts = ImportJsonCatalogue(connection, ReadWhole(dir.filePath(files.front())),
-                                     dir.filePath(files.front()));
+                                     dir.filePath(files.front()), counted);
     else
-        for (size_t t = 0; t < CatalogueTables().size(); ++t)
+        for (size_t t = 0; t < CatalogueTables().size(); ++t) {
             counts[t] = ImportCsvTable(connection, CatalogueTables()[t],
                                        ReadWhole(dir.filePath(files[static_cast<int>(t)])),
-                                       dir.filePath(files[static_cast<int>(t)]));
+                                       dir.filePath(files[static_cast<int>(t)]), counted);
+            before += counts[t];
+        }
     // The disc record's files are there only when the exported catalogue had its tables.
     if (format == TTransferFormat::tfCsv)
         for (const TCatalogueTable& table : DiscTables()) {
@@ -313,7 +332,7 @@ TTableCounts ImportCatalogue(TSQLiteConnection& connection, const QString& folde
             if (!QFile::exists(file))
                 continue;
             CreateDiscTables(connection);
-            ImportCsvTable(connection, table, ReadWhole(file), file);
+            before += ImportCsvTable(connection, table, ReadWhole(file), file, counted);
         }
     RefoldPaths(connection);
     CreateSoftwareKeys(connection);

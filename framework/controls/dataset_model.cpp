@@ -1,5 +1,7 @@
 #include "framework/controls/dataset_model.h"
 
+#include <QColor>
+
 namespace qm {
 
 TDataSetModel::TDataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -66,11 +68,40 @@ int TDataSetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(shownNames_.size());
 }
 
+void TDataSetModel::SetFieldCheck(const QString& fieldName, TFieldCheck check) {
+    checks_[fieldName] = std::move(check);
+    if (rowCount_ > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount_ - 1, columnCount() - 1));
+}
+
+// Readable on light and dark styles alike: dark text on a pale red.
+const QColor& TDataSetModel::WarningText() {
+    static const QColor colour(0x8b, 0x00, 0x00);
+    return colour;
+}
+
+const QColor& TDataSetModel::WarningBackground() {
+    static const QColor colour(0xff, 0xd6, 0xd6);
+    return colour;
+}
+
 QVariant TDataSetModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || !dataSet_ || (role != Qt::DisplayRole && role != Qt::EditRole))
+    const bool checked = role == Qt::ToolTipRole || role == Qt::ForegroundRole || role == Qt::BackgroundRole;
+    if (!index.isValid() || !dataSet_ || (role != Qt::DisplayRole && role != Qt::EditRole && !checked))
         return {};
     const int field = FieldOfColumn(index.column());
-    return field < 0 ? QVariant() : dataSet_->Value(index.row(), field);
+    if (field < 0)
+        return {};
+    const QVariant value = dataSet_->Value(index.row(), field);
+    if (!checked)
+        return value;
+    const auto check = checks_.find(shownNames_[index.column()]);
+    const QString problem = check == checks_.end() ? QString() : check->second(value);
+    if (problem.isEmpty())
+        return {};
+    if (role == Qt::ToolTipRole)
+        return problem;
+    return role == Qt::ForegroundRole ? WarningText() : WarningBackground();
 }
 
 QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -8,6 +8,8 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
+#include <map>
 
 namespace qm {
 
@@ -23,6 +25,13 @@ public:
     QStringList Columns() const { return columns_; }
     // The query's field index for a model column, -1 when the result lacks that field.
     int FieldOfColumn(int column) const;
+    // What is wrong with a value of a field, empty when nothing is. A cell whose value has a
+    // problem is shown in the warning colours with the problem as its tooltip; it is stored all
+    // the same.
+    using TFieldCheck = std::function<QString(const QVariant& value)>;
+    void SetFieldCheck(const QString& fieldName, TFieldCheck check);
+    static const QColor& WarningText();
+    static const QColor& WarningBackground();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -39,6 +48,7 @@ private:
     QStringList columns_;
     std::vector<int> fieldOfColumn_;
     QStringList shownNames_;
+    std::map<QString, TFieldCheck> checks_;
     int rowCount_ = 0;
 };
 

@@ -71,6 +71,9 @@ TRecordedChange::TRecordedChange(TSQLiteConnection& connection,
     Check(sqlite3session_attach(session_, nullptr), "The change cannot be recorded");
 }
 
+TRecordedChange::TRecordedChange(TSQLiteConnection& connection, const TChangeHistory& history)
+    : TRecordedChange(connection, [&history](const QString& table) { return history.IsRecorded(table); }) {}
+
 TRecordedChange::~TRecordedChange() {
     sqlite3session_delete(session_);
 }
@@ -80,6 +83,10 @@ QByteArray TRecordedChange::Changeset() const {
     Check(sqlite3session_changeset(session_, &changeset.size, &changeset.data),
           "The change cannot be recorded");
     return changeset.Bytes();
+}
+
+qint64 TRecordedChange::MemoryUsed() const {
+    return sqlite3session_memory_used(session_);
 }
 
 TChangeHistory::TChangeHistory(QString databaseFile, QStringList recordedTables, QObject* parent)
@@ -98,8 +105,17 @@ void TChangeHistory::Record(const QString& name, const QByteArray& changeset) {
         group_.changeset = Concatenated(group_.changeset, changeset);
         return;
     }
+    if (static_cast<std::size_t>(changeset.size()) > kMaximumBytes)
+        return Forget(name);
     redo_.clear();
     Push(undo_, {name, changeset});
+}
+
+void TChangeHistory::Forget(const QString& name) {
+    undo_.clear();
+    redo_.clear();
+    emit changed();
+    emit forgotten(name);
 }
 
 // The newest step goes on top; the oldest steps give way to keep the history within its bounds.

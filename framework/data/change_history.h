@@ -16,6 +16,7 @@ struct sqlite3_session;
 
 namespace qm {
 
+class TChangeHistory;
 class TSQLiteConnection;
 
 // Records every change made on `connection` to the tables `recorded` admits from construction
@@ -24,11 +25,15 @@ class TSQLiteConnection;
 class TRecordedChange {
 public:
     TRecordedChange(TSQLiteConnection& connection, const std::function<bool(const QString&)>& recorded);
+    // Records the tables `history` keeps steps of.
+    TRecordedChange(TSQLiteConnection& connection, const TChangeHistory& history);
     ~TRecordedChange();
     TRecordedChange(const TRecordedChange&) = delete;
     TRecordedChange& operator=(const TRecordedChange&) = delete;
 
     QByteArray Changeset() const;
+    // What the record holds in memory so far, to give it up before it outgrows the history.
+    qint64 MemoryUsed() const;
 
 private:
     sqlite3_session* session_ = nullptr;
@@ -49,8 +54,12 @@ public:
 
     bool IsRecorded(const QString& table) const;
     // A step that changed something; an empty changeset is no step. Inside a group the changes
-    // join the group's step. A new step ends what could be redone.
+    // join the group's step. A new step ends what could be redone. A step larger than the
+    // history may hold is forgotten as below.
     void Record(const QString& name, const QByteArray& changeset);
+    // A step was made that cannot be kept: the steps before it can no longer be taken back in
+    // order, so undo and redo start afresh and forgotten() says why.
+    void Forget(const QString& name);
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -68,6 +77,8 @@ public:
 
 signals:
     void changed();
+    // The step `name` was too large to keep, and with it went every step before it.
+    void forgotten(const QString& name);
     // A step was undone or redone: what is shown must be read again.
     void applied();
 

@@ -333,15 +333,18 @@ void TQuery::Post() {
 void TQuery::WriteRecorded(const QString& step, const std::function<void()>& write) {
     if (!History)
         return InTransaction(*connection_, write);
-    const TRecordedChange change(
-        *connection_, [history = History](const QString& table) { return history->IsRecorded(table); });
+    const TRecordedChange change(*connection_, *History);
     InTransaction(*connection_, write);
     History->Record(step, change.Changeset());
 }
 
 QString TQuery::StepName(const QString& verb) const {
     const int name = FieldIndex(QStringLiteral("Name"));
-    const QString label = name >= 0 ? Field(name).toString() : QString();
+    QString label = name >= 0 ? Field(name).toString() : QString();
+    // The name goes into a menu item and messages, so a long one is cut short.
+    constexpr qsizetype kLongestLabel = 40;
+    if (label.size() > kLongestLabel)
+        label = label.left(kLongestLabel - 1) + QChar(0x2026);
     return label.isEmpty() ? QStringLiteral("%1 %2 record").arg(verb, plan_->Table())
                            : QStringLiteral("%1 '%2'").arg(verb, label);
 }

@@ -6,9 +6,11 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace qm {
@@ -89,6 +91,35 @@ TEST(ReportWindow, ExportThenImportMovesTheCatalogueIntoAnEmptyOneOnly) {
     EXPECT_EQ(form.Data().ADOQueryCD.RecordCount(), 3);
     EXPECT_EQ(form.Ui().ComboCD->count(), 3);
     EXPECT_EQ(boxes.Texts().size(), 2);
+}
+
+// Cancel in the import's progress dialog takes back every row written so far: the catalogue stays
+// empty, no Undo step is made, no counts are shown, and the import can be run again.
+TEST(ReportWindow, ACancelledImportLeavesTheCatalogueAsItWas) {
+    test::TShownForm shown;
+    const QString folder = shown.Catalogue().Path(QStringLiteral("moved"));
+    test::TMessageBoxRecorder boxes;
+    Actions(shown.Form()).ExportTo(folder, QStringLiteral("csv"));
+    test::TTempCatalogue empty;
+    empty.Create();
+    TForm1 form(empty.FileName());
+    bool cancelled = false;
+    QTimer::singleShot(0, &form, [&] {
+        if (auto* progress = form.findChild<QProgressDialog*>(QStringLiteral("TransferProgress"))) {
+            progress->cancel();
+            cancelled = true;
+        }
+    });
+    Actions(form).ImportFrom(folder, QStringLiteral("csv"));
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(empty.Column("SELECT (SELECT count(*) FROM SOFTWARE) + (SELECT count(*) FROM CD)"),
+              QStringList{"0"});
+    EXPECT_FALSE(form.UndoRedo.UndoAction()->isEnabled());
+    EXPECT_EQ(boxes.Texts().size(), 1) << "only the export's counts";
+
+    Actions(form).ImportFrom(folder, QStringLiteral("csv"));
+    EXPECT_EQ(empty.Column("SELECT count(*) FROM SOFTWARE"), QStringList{"3"});
+    EXPECT_EQ(form.UndoRedo.UndoAction()->text(), "Undo Import");
 }
 
 } // namespace
