@@ -8,11 +8,9 @@
 #include "tests/gif/animation_builder.h"
 #include "tests/gif/gif_test_util.h"
 #include "tests/support/gif_corpus.h"
-#include "tests/support/gif_peers.h"
 #include "tests/support/median.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,7 +18,7 @@
 #include <QThread>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <span>
+#include <limits>
 #include <sys/resource.h>
 
 namespace qm::bench {
@@ -66,16 +64,6 @@ bool RunAll(const std::vector<QStringList>& commands, TCost& cost) {
     return true;
 }
 
-bool IsAnimation(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    const auto summary = test::GiflibSummary(std::span(
-        reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
-    return summary && summary->imageCount > 1;
-}
-
 // Animation `n`: whole-screen frames as a plain encoder writes them, a textured background of a
 // 256-colour ramp under a square that moves, of a size and length that differ from file to file.
 QByteArray MadeAnimation(int n) {
@@ -108,10 +96,8 @@ QByteArray MadeAnimation(int n) {
 QStringList Inputs(const QTemporaryDir& dir) {
     QStringList paths;
     if (QFileInfo::exists(test::GifCorpusDir())) {
-        QDirIterator files(test::GifCorpusDir(), {"*.gif"}, QDir::Files, QDirIterator::Subdirectories);
-        while (files.hasNext())
-            if (const QString path = files.next(); IsAnimation(path))
-                paths << path;
+        for (const QString& path : test::CorpusAnimations(std::numeric_limits<long long>::max()))
+            paths << path;
         return paths;
     }
     QDir().mkpath(dir.filePath("in"));
