@@ -33,74 +33,21 @@ void PrintLine(const QString& line) {
     std::fputs(line.toUtf8().append('\n').constData(), stdout);
 }
 
-std::optional<qint64> ParseID(const QString& text) {
-    bool ok = false;
-    const qint64 id = text.toLongLong(&ok);
-    return ok && id > 0 ? std::optional<qint64>(id) : std::nullopt;
-}
-
-struct TDiscArguments {
-    QString name;
-    qint64 cd = 0;
-    bool software = false;
-    QStringList rest;
-};
-
-// --name NAME, --cd ID and --software where `command` takes them; empty after a usage error.
-std::optional<TDiscArguments> ParseDiscArguments(const QString& command, const QStringList& arguments,
-                                                 const QStringList& allowed) {
-    TDiscArguments parsed;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (!argument.startsWith(QLatin1String("--")) || argument == QLatin1String("--")) {
-            parsed.rest << arguments.mid(argument == QLatin1String("--") ? i + 1 : i);
-            break;
-        }
-        if (!allowed.contains(argument)) {
-            UsageError(QStringLiteral("%1 does not know the option '%2'").arg(command, argument));
-            return std::nullopt;
-        }
-        if (argument == QLatin1String("--software")) {
-            parsed.software = true;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) {
-            UsageError(QStringLiteral("%1 wants a value after %2").arg(command, argument));
-            return std::nullopt;
-        }
-        const QString& value = arguments[++i];
-        if (argument == QLatin1String("--name")) {
-            parsed.name = value;
-            continue;
-        }
-        const std::optional<qint64> id = ParseID(value);
-        if (!id) {
-            UsageError(QStringLiteral("'%1' is not a CD's ID").arg(value));
-            return std::nullopt;
-        }
-        parsed.cd = *id;
-    }
-    return parsed;
-}
-
 QString Megabytes(qint64 bytes) {
     return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1);
 }
 
 } // namespace
 
-int RunScanCommand(const QStringList& arguments) {
-    const auto parsed =
-        ParseDiscArguments(QStringLiteral("scan"), arguments,
-                           {QStringLiteral("--name"), QStringLiteral("--cd"), QStringLiteral("--software")});
-    if (!parsed)
-        return kExitUsage;
-    if (parsed->rest.size() != 1)
-        return UsageError(QStringLiteral("scan reads one folder or disc image"));
+int RunScanCommand(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() != 1)
+        return arguments.Refuse(QStringLiteral("scan reads one folder or disc image"));
     try {
         const auto connection = OpenDiscCatalogue(true);
-        const TScanResult result = ScanDisc(*connection, {parsed->rest.front(), parsed->name, parsed->cd,
-                                                          parsed->software, QStringLiteral("pictures")});
+        const TScanResult result = ScanDisc(
+            *connection, {arguments.Operands().front(), arguments.Value(QStringLiteral("name")),
+                          arguments.IsSet(QStringLiteral("cd")) ? arguments.Number(QStringLiteral("cd")) : 0,
+                          arguments.IsSet(QStringLiteral("software")), QStringLiteral("pictures")});
         QString line = QStringLiteral("CD %1 '%2': %3 files, %4 MB")
                            .arg(result.cd)
                            .arg(result.name)
@@ -116,12 +63,12 @@ int RunScanCommand(const QStringList& arguments) {
     }
 }
 
-int RunFindCommand(const QStringList& arguments) {
-    if (arguments.size() != 1 || arguments.front().isEmpty())
-        return UsageError(QStringLiteral("find looks for one text"));
+int RunFindCommand(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() != 1 || arguments.Operands().front().isEmpty())
+        return arguments.Refuse(QStringLiteral("find looks for one text"));
     try {
         const auto connection = OpenDiscCatalogue(false);
-        for (const TFoundFile& file : FindFiles(*connection, arguments.front(), kFindLimit))
+        for (const TFoundFile& file : FindFiles(*connection, arguments.Operands().front(), kFindLimit))
             PrintLine(QStringLiteral("%1\t%2\t%3").arg(file.cdName, file.path).arg(file.size));
         return kExitOk;
     } catch (const std::exception& error) {
@@ -130,18 +77,17 @@ int RunFindCommand(const QStringList& arguments) {
     }
 }
 
-int RunVerifyCommand(const QStringList& arguments) {
-    const auto parsed = ParseDiscArguments(QStringLiteral("verify"), arguments, {QStringLiteral("--cd")});
-    if (!parsed)
-        return kExitUsage;
-    if (parsed->cd == 0 || parsed->rest.size() != 1)
-        return UsageError(QStringLiteral("verify compares one CD (--cd ID) with one folder or disc image"));
+int RunVerifyCommand(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() != 1)
+        return arguments.Refuse(
+            QStringLiteral("verify compares one CD (--cd ID) with one folder or disc image"));
+    const qint64 cd = arguments.Number(QStringLiteral("cd"));
     try {
         const auto connection = OpenDiscCatalogue(false);
-        if (CDName(*connection, parsed->cd).isNull())
-            throw Exception(QStringLiteral("There is no CD with the ID %1").arg(parsed->cd).toStdString());
+        if (CDName(*connection, cd).isNull())
+            throw Exception(QStringLiteral("There is no CD with the ID %1").arg(cd).toStdString());
         const std::vector<TDifference> differences =
-            VerifyDisc(*connection, parsed->cd, parsed->rest.front());
+            VerifyDisc(*connection, cd, arguments.Operands().front());
         for (const TDifference& difference : differences)
             PrintLine(DifferenceName(difference.kind) + u'\t' + difference.path);
         return differences.empty() ? kExitOk : kExitFailed;

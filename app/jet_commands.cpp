@@ -47,12 +47,11 @@ void KeepReplacedFile(const QString& target) {
 
 } // namespace
 
-int RunImportJetCommand(const QStringList& arguments) {
-    QStringList files = arguments;
-    const bool replace = files.removeAll(QStringLiteral("--replace")) > 0;
-    if (files.size() != 1 || files.front().startsWith(QLatin1String("--")))
-        return UsageError(QStringLiteral("import-jet takes one Jet file and, optionally, --replace"));
-    const QString jetFile = files.front();
+int RunImportJetCommand(const TCommandArguments& arguments) {
+    const bool replace = arguments.IsSet(QStringLiteral("replace"));
+    if (arguments.Operands().size() != 1)
+        return arguments.Refuse(QStringLiteral("import-jet takes one Jet file and, optionally, --replace"));
+    const QString jetFile = arguments.Operands().front();
     if (!QFileInfo(jetFile).isFile()) {
         PrintError(QStringLiteral("the file '%1' does not exist").arg(jetFile));
         return kExitFailed;

@@ -15,20 +15,6 @@ namespace qm {
 
 namespace {
 
-struct TTransferArguments {
-    TTransferFormat format = TTransferFormat::tfCsv;
-    QStringList folders;
-};
-
-// [--format csv|json] and the folders; an empty optional after a usage error has been printed.
-std::optional<TTransferArguments> ParseTransferArguments(const QString& command,
-                                                         const QStringList& arguments) {
-    const auto parsed = ParseFormatArguments(command, arguments, &TransferFormatNamed, "csv nor json");
-    if (!parsed)
-        return std::nullopt;
-    return TTransferArguments{parsed->first.value_or(TTransferFormat::tfCsv), parsed->second};
-}
-
 std::vector<std::pair<QString, qint64>> Named(const TTableCounts& counts) {
     std::vector<std::pair<QString, qint64>> named;
     for (size_t t = 0; t < counts.size(); ++t)
@@ -61,17 +47,14 @@ std::unique_ptr<TSQLiteConnection> OpenExistingCatalogue() {
     return connection;
 }
 
-int RunExportCommand(const QStringList& arguments) {
-    const std::optional<TTransferArguments> parsed =
-        ParseTransferArguments(QStringLiteral("export"), arguments);
-    if (!parsed)
-        return kExitUsage;
-    if (parsed->folders.size() > 1)
-        return UsageError(QStringLiteral("export writes into one folder"));
+int RunExportCommand(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() > 1)
+        return arguments.Refuse(QStringLiteral("export writes into one folder"));
     try {
         const auto connection = OpenExistingCatalogue();
-        PrintCounts(Named(
-            ExportCatalogue(*connection, parsed->folders.value(0, QStringLiteral(".")), parsed->format)));
+        const auto format = static_cast<TTransferFormat>(arguments.Choice(QStringLiteral("format")));
+        PrintCounts(
+            Named(ExportCatalogue(*connection, arguments.Operands().value(0, QStringLiteral(".")), format)));
         return kExitOk;
     } catch (const std::exception& error) {
         PrintError(QString::fromUtf8(error.what()));
@@ -79,13 +62,9 @@ int RunExportCommand(const QStringList& arguments) {
     }
 }
 
-int RunImportCommand(const QStringList& arguments) {
-    const std::optional<TTransferArguments> parsed =
-        ParseTransferArguments(QStringLiteral("import"), arguments);
-    if (!parsed)
-        return kExitUsage;
-    if (parsed->folders.size() != 1)
-        return UsageError(QStringLiteral("import reads from one folder"));
+int RunImportCommand(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() != 1)
+        return arguments.Refuse(QStringLiteral("import reads from one folder"));
     TCatalogueMarker marker(kCatalogueFile);
     if (!marker.TryAcquire()) {
         PrintError(QStringLiteral("Quillmere is running; close it before importing into its catalogue"));
@@ -96,9 +75,9 @@ int RunImportCommand(const QStringList& arguments) {
         PrepareCatalogueFile(kCatalogueFile);
         if (!created)
             ArmCatalogueBackup(kCatalogueFile);
-        const QString format =
-            parsed->format == TTransferFormat::tfJson ? QStringLiteral("json") : QStringLiteral("csv");
-        for (const QString& line : ImportIntoEmptyCatalogue(kCatalogueFile, parsed->folders.front(), format))
+        const QString format = arguments.Value(QStringLiteral("format")).toLower();
+        for (const QString& line :
+             ImportIntoEmptyCatalogue(kCatalogueFile, arguments.Operands().front(), format))
             std::printf("%s\n", line.toUtf8().constData());
         return kExitOk;
     } catch (const std::exception& error) {

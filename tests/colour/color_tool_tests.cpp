@@ -76,7 +76,7 @@ TEST_F(ColourTool, ReduceReportsWrongArgumentsAndFailures) {
           QStringList{"reduce", in, "o.bmp", "--bits", "x"}}) {
         const ToolRun run = RunTool(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(run.err.startsWith("usage: quillmere-gif reduce IN OUT.bmp"));
+        EXPECT_TRUE(run.err.contains("\nusage: quillmere-gif reduce")) << run.err.toStdString();
     }
     const ToolRun missing = RunTool({"reduce", dir.filePath("none.png"), dir.filePath("o.bmp")});
     EXPECT_EQ(missing.exitCode, 1);

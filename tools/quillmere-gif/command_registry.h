@@ -1,7 +1,10 @@
 #pragma once
 // Subcommands of quillmere-gif register themselves here, each from its own source file, so that
 // the codec's and the colour processing's commands live beside each other without one file
-// knowing the other.
+// knowing the other. A command is its description (operands, options, their values) and the work
+// it does with the arguments once they were accepted.
+
+#include "framework/core/command_options.h"
 
 #include <functional>
 #include <map>
@@ -10,21 +13,21 @@
 
 namespace qm::tool {
 
-// Exit codes shared by every subcommand.
-inline constexpr int ExitOk = 0;
-inline constexpr int ExitFailure = 1; // the operation failed (a GIFException or other error)
-inline constexpr int ExitUsage = 2;   // the arguments were wrong
+inline const QString kProgram = QStringLiteral("quillmere-gif");
 
 struct Command {
-    std::string usage;   // e.g. "info FILE"
-    std::string summary; // one line for --help
-    std::function<int(const std::vector<std::string>& args)> run;
+    TCommandSpec spec;
+    std::function<int(const TCommandArguments& arguments)> run;
 };
 
-std::map<std::string, Command>& Commands();
+std::map<QString, Command>& Commands();
 
 struct RegisterCommand {
-    RegisterCommand(const std::string& name, Command command) { Commands()[name] = std::move(command); }
+    RegisterCommand(const QString& name, const QString& operands, const QString& summary,
+                    std::vector<TCommandOption> options,
+                    std::function<int(const TCommandArguments& arguments)> run) {
+        Commands()[name] = {{kProgram, name, operands, summary, std::move(options)}, std::move(run)};
+    }
 };
 
 } // namespace qm::tool

@@ -5,10 +5,12 @@
 #include "gif/gif_image.h"
 #include "tools/quillmere-gif/command_registry.h"
 #include "tools/quillmere-gif/command_util.h"
+#include "tools/quillmere-gif/file_runs.h"
 
-#include <QCryptographicHash>
-#include <QFile>
+#include <array>
 #include <cstdio>
+#include <openssl/evp.h>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -86,21 +88,28 @@ void PrintFrame(int index, const TGIFSubImage& frame) {
         PrintExtension(*extension);
 }
 
-int RunInfo(const std::vector<std::string>& args);
-int RunFrames(const std::vector<std::string>& args);
-int RunCopy(const std::vector<std::string>& args);
+// The SHA-256 of `bytes` in hex, through libcrypto, which uses the processor's SHA instructions
+// where it has them: on large frames the digest would otherwise cost more than the decoding.
+std::string Sha256Hex(const std::vector<std::uint8_t>& bytes) {
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1)
+        throw std::runtime_error("the SHA-256 digest could not be computed");
+    static const char hex[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < length; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 15];
+    }
+    return text;
+}
 
-const RegisterCommand infoCommand("info", {"info FILE", "summary of a GIF file and every warning", RunInfo});
-const RegisterCommand framesCommand("frames", {"frames FILE", "one tab-separated line per frame", RunFrames});
-const RegisterCommand copyCommand("copy", {"copy IN OUT [--rle]", "load and save again (LZW, or run-length)",
-                                           RunCopy});
-
-int RunInfo(const std::vector<std::string>& args) {
-    if (args.size() != 1)
-        return UsageError(Commands().at("info"));
+int RunInfo(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() != 1)
+        return arguments.Refuse(QStringLiteral("info reads one file"));
     return Guarded([&] {
         TGIFImage image;
-        Load(image, args[0]);
+        Load(image, arguments.Operands().front());
         const TGIFHeader& header = image.Header();
         std::printf("version: %s\n", VersionText(image.Version()));
         std::printf("screen: %dx%d, background index %d, aspect ratio %d\n", image.GetWidth(),
@@ -109,48 +118,54 @@ int RunInfo(const std::vector<std::string>& args) {
         std::printf("frames: %d\n", image.Images().Count());
         for (int i = 0; i < image.Images().Count(); ++i)
             PrintFrame(i, *image.Images().Items(i));
-        return ExitOk;
+        return kExitOk;
     });
 }
 
-int RunFrames(const std::vector<std::string>& args) {
-    if (args.size() != 1)
-        return UsageError(Commands().at("frames"));
+int RunFrames(const TCommandArguments& arguments) {
+    if (arguments.Operands().size() != 1)
+        return arguments.Refuse(QStringLiteral("frames reads one file"));
     return Guarded([&] {
         TGIFImage image;
-        Load(image, args[0]);
+        Load(image, arguments.Operands().front());
         for (int i = 0; i < image.Images().Count(); ++i) {
             const TGIFSubImage& frame = *image.Images().Items(i);
             const ControlFields fields = ControlFieldsOf(frame);
-            std::string digest = "-";
-            if (!frame.GetEmpty()) {
-                const auto& data = frame.Data();
-                digest =
-                    QCryptographicHash::hash(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())),
-                                             QCryptographicHash::Sha256)
-                        .toHex()
-                        .toStdString();
-            }
+            const std::string digest = frame.GetEmpty() ? "-" : Sha256Hex(frame.Data());
             std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", i, frame.Left(), frame.Top(),
                         frame.Width(), frame.Height(), frame.Interlaced() ? 1 : 0, fields.transparent.c_str(),
                         fields.delay.c_str(), fields.disposal.c_str(), digest.c_str());
         }
-        return ExitOk;
+        return kExitOk;
     });
 }
 
-int RunCopy(const std::vector<std::string>& args) {
-    const bool rle = args.size() == 3 && args[2] == "--rle";
-    if (args.size() != 2 && !rle)
-        return UsageError(Commands().at("copy"));
-    return Guarded([&] {
-        TGIFImage image;
-        Load(image, args[0]);
-        image.Compression = rle ? TGIFCompression::gcRLE : TGIFCompression::gcLZW;
-        image.SaveToFile(QString::fromStdString(args[1]));
-        return ExitOk;
-    });
+int RunCopy(const TCommandArguments& arguments) {
+    const bool rle = arguments.IsSet(QStringLiteral("rle"));
+    return RunFiles(
+        arguments, [](const QFileInfo& input) { return input.fileName(); },
+        [rle](const QString& input, const QString& output, TFileOutput& report) {
+            TGIFImage image;
+            Load(image, input, [&report](const std::string& message) { report.Warning(message); });
+            image.Compression = rle ? TGIFCompression::gcRLE : TGIFCompression::gcLZW;
+            image.SaveToFile(output);
+        });
 }
+
+const RegisterCommand infoCommand(QStringLiteral("info"), QStringLiteral("FILE"),
+                                  QStringLiteral("summary of a GIF file and every warning"), {}, RunInfo);
+const RegisterCommand
+    framesCommand(QStringLiteral("frames"), QStringLiteral("FILE"),
+                  QStringLiteral("one tab-separated line per frame: number, left, top, width, "
+                                 "height, interlaced, transparent index, delay, disposal and "
+                                 "the SHA-256 of its pixels"),
+                  {}, RunFrames);
+const RegisterCommand
+    copyCommand(QStringLiteral("copy"), FileOperands(QStringLiteral("IN"), QStringLiteral("OUT")),
+                QStringLiteral("load and save again (LZW, or run-length)"),
+                WithFileOptions({FlagOption(QStringLiteral("rle"),
+                                            QStringLiteral("write run-length codes instead of LZW"))}),
+                RunCopy);
 
 } // namespace
 } // namespace qm::tool

@@ -3,49 +3,65 @@
 
 #include <QCoreApplication>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 namespace qm::tool {
 
-std::map<std::string, Command>& Commands() {
-    static std::map<std::string, Command> table;
+std::map<QString, Command>& Commands() {
+    static std::map<QString, Command> table;
     return table;
 }
 
 namespace {
 
-void PrintHelp(std::FILE* out) {
-    std::fprintf(out, "usage: quillmere-gif COMMAND [ARGS]\n\ncommands:\n");
+QString Overview() {
+    std::vector<const TCommandSpec*> specs;
     for (const auto& [name, command] : Commands())
-        std::fprintf(out, "  %-48s %s\n", command.usage.c_str(), command.summary.c_str());
+        specs.push_back(&command.spec);
+    return CommandOverview(kProgram, {}, specs);
+}
+
+void Print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+int UnknownCommand(const QString& name) {
+    PrintCommandError(kProgram, QStringLiteral("unknown command '%1'").arg(name));
+    Print(stderr, Overview());
+    return kExitUsage;
+}
+
+int Run(const QStringList& args) {
+    if (args.isEmpty()) {
+        Print(stderr, Overview());
+        return kExitUsage;
+    }
+    const QString& first = args.front();
+    if (first == QLatin1String("--version")) {
+        std::printf("quillmere-gif %s\n", QM_VERSION);
+        return kExitOk;
+    }
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") || first == QLatin1String("help")) {
+        if (args.size() < 2) {
+            Print(stdout, Overview());
+            return kExitOk;
+        }
+        const auto found = Commands().find(args[1]);
+        if (found == Commands().end())
+            return UnknownCommand(args[1]);
+        Print(stdout, found->second.spec.Help());
+        return kExitOk;
+    }
+    const auto found = Commands().find(first);
+    if (found == Commands().end())
+        return UnknownCommand(first);
+    const TParsedCommand parsed = ParseCommand(found->second.spec, args.mid(1));
+    return parsed.arguments ? found->second.run(*parsed.arguments) : parsed.exitCode;
 }
 
 } // namespace
 } // namespace qm::tool
 
 int main(int argc, char** argv) {
-    using namespace qm::tool;
-    QCoreApplication app(argc, argv);
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        PrintHelp(stderr);
-        return ExitUsage;
-    }
-    if (args[0] == "--version") {
-        std::printf("quillmere-gif %s\n", QM_VERSION);
-        return ExitOk;
-    }
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        PrintHelp(stdout);
-        return ExitOk;
-    }
-    const auto found = Commands().find(args[0]);
-    if (found == Commands().end()) {
-        std::fprintf(stderr, "quillmere-gif: unknown command '%s'\n", args[0].c_str());
-        PrintHelp(stderr);
-        return ExitUsage;
-    }
-    args.erase(args.begin());
-    return found->second.run(args);
+    const QCoreApplication app(argc, argv);
+    return qm::tool::Run(QCoreApplication::arguments().mid(1));
 }

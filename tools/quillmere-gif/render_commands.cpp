@@ -5,84 +5,29 @@
 #include "gif/gif_playback.h"
 #include "tools/quillmere-gif/command_registry.h"
 #include "tools/quillmere-gif/command_util.h"
+#include "tools/quillmere-gif/file_runs.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace qm::tool {
 
 namespace {
 
-int RunRender(const std::vector<std::string>& args);
+constexpr qint64 kMostPasses = 1000000;
 
-const RegisterCommand
-    renderCommand("render", {"render IN.gif OUTDIR [--speed PERCENT] [--tile WxH] [--opaque] [--passes N]",
-                             "play N passes (default 1, no more than the loop extension asks); "
-                             "OUTDIR/frame-NNN.png and a line NNN, wait in ms, disposal per painted frame",
-                             RunRender});
-
-std::optional<int> WholeNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
+// "WxH", both at least 1.
+std::optional<QSize> TileSize(const QString& text) {
+    const QStringList sides = text.split(u'x');
+    if (sides.size() != 2)
         return std::nullopt;
-    return value;
-}
-
-std::optional<QSize> TileSize(const std::string& text) {
-    const auto x = text.find('x');
-    if (x == std::string::npos)
+    const auto width = WholeNumber(sides[0], 1, 65535);
+    const auto height = WholeNumber(sides[1], 1, 65535);
+    if (!width || !height)
         return std::nullopt;
-    const auto width = WholeNumber(std::string_view(text).substr(0, x));
-    const auto height = WholeNumber(std::string_view(text).substr(x + 1));
-    if (!width || !height || *width <= 0 || *height <= 0)
-        return std::nullopt;
-    return QSize(*width, *height);
-}
-
-struct RenderArguments {
-    std::string in;
-    std::string outDir;
-    TPlaybackOptions options;
-};
-
-std::optional<RenderArguments> Parse(const std::vector<std::string>& args) {
-    RenderArguments result;
-    std::vector<std::string> plain;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--opaque") {
-            result.options.transparent = false;
-        } else if (args[i] == "--speed" && hasValue) {
-            const auto speed = WholeNumber(args[++i]);
-            if (!speed || *speed < 0 || *speed > 1000)
-                return std::nullopt;
-            result.options.speed = *speed;
-        } else if (args[i] == "--passes" && hasValue) {
-            const auto passes = WholeNumber(args[++i]);
-            if (!passes || *passes < 1)
-                return std::nullopt;
-            result.options.passes = *passes;
-        } else if (args[i] == "--tile" && hasValue) {
-            result.options.tile = TileSize(args[++i]);
-            if (!result.options.tile)
-                return std::nullopt;
-        } else if (args[i].rfind("--", 0) == 0) {
-            return std::nullopt;
-        } else {
-            plain.push_back(args[i]);
-        }
-    }
-    if (plain.size() != 2)
-        return std::nullopt;
-    result.in = plain[0];
-    result.outDir = plain[1];
-    return result;
+    return QSize(static_cast<int>(*width), static_cast<int>(*height));
 }
 
 std::string DisposalText(int value) {
@@ -90,34 +35,66 @@ std::string DisposalText(int value) {
     return value <= dmPrevious ? names[value] : std::to_string(value);
 }
 
-int RunRender(const std::vector<std::string>& args) {
-    const auto parsed = Parse(args);
-    if (!parsed)
-        return UsageError(Commands().at("render"));
-    return Guarded([&] {
-        TGIFImage image;
-        Load(image, parsed->in);
-        TPlaybackOptions options = parsed->options;
-        options.fileBytes = static_cast<std::uint64_t>(QFileInfo(QString::fromStdString(parsed->in)).size());
-        const QDir outDir(QString::fromStdString(parsed->outDir));
-        if (!outDir.mkpath("."))
-            throw std::runtime_error("cannot create the folder " + parsed->outDir);
-        int painted = 0;
-        Play(image, options, [&](const QImage& canvas, TGIFPainter& painter) {
-            char name[32];
-            std::snprintf(name, sizeof name, "frame-%03d.png", painted);
-            const QString path = outDir.filePath(name);
-            if (!canvas.save(path, "PNG"))
-                throw std::runtime_error("cannot write " + path.toStdString());
-            std::printf("%03d\t%lld\t%s\n", painted, static_cast<long long>(painter.NextWait()),
-                        DisposalText(painter.DisposalValue()).c_str());
-            ++painted;
-        });
-        if (painted == 0)
-            throw GIFException(sNothingToRender);
-        return ExitOk;
+void Render(const TPlaybackOptions& playback, const QString& in, const QString& outDirName,
+            TFileOutput& report) {
+    TGIFImage image;
+    Load(image, in, [&report](const std::string& message) { report.Warning(message); });
+    TPlaybackOptions options = playback;
+    options.fileBytes = static_cast<std::uint64_t>(QFileInfo(in).size());
+    const QDir outDir(outDirName);
+    if (!outDir.mkpath("."))
+        throw std::runtime_error("cannot create the folder " + outDirName.toStdString());
+    int painted = 0;
+    Play(image, options, [&](const QImage& canvas, TGIFPainter& painter) {
+        const QString path =
+            outDir.filePath(QStringLiteral("frame-%1.png").arg(painted, 3, 10, QLatin1Char('0')));
+        if (!canvas.save(path, "PNG"))
+            throw std::runtime_error("cannot write " + path.toStdString());
+        report.Line(QStringLiteral("%1\t%2\t%3")
+                        .arg(painted, 3, 10, QLatin1Char('0'))
+                        .arg(painter.NextWait())
+                        .arg(QString::fromStdString(DisposalText(painter.DisposalValue()))));
+        ++painted;
     });
+    if (painted == 0)
+        throw GIFException(sNothingToRender);
 }
+
+int RunRender(const TCommandArguments& arguments) {
+    TPlaybackOptions options;
+    options.transparent = !arguments.IsSet(QStringLiteral("opaque"));
+    options.speed = static_cast<int>(arguments.Number(QStringLiteral("speed")));
+    options.passes = static_cast<int>(arguments.Number(QStringLiteral("passes")));
+    if (arguments.IsSet(QStringLiteral("tile"))) {
+        options.tile = TileSize(arguments.Value(QStringLiteral("tile")));
+        if (!options.tile)
+            return arguments.Refuse(QStringLiteral("--tile wants WIDTHxHEIGHT of at least 1x1, not '%1'")
+                                        .arg(arguments.Value(QStringLiteral("tile"))));
+    }
+    return RunFiles(
+        arguments, [](const QFileInfo& input) { return input.completeBaseName(); },
+        [&options](const QString& input, const QString& output, TFileOutput& report) {
+            Render(options, input, output, report);
+        });
+}
+
+const RegisterCommand renderCommand(
+    QStringLiteral("render"), FileOperands(QStringLiteral("IN.gif"), QStringLiteral("OUTDIR")),
+    QStringLiteral(
+        "play N passes (no more than the loop extension asks); OUTDIR/frame-NNN.png and a line NNN, "
+        "wait in ms, disposal per painted frame (with -o, one folder per input named after it)"),
+    WithFileOptions({
+        NumberOption(QStringLiteral("speed"), QStringLiteral("PERCENT"), QStringLiteral("the speed of play"),
+                     QStringLiteral("100"), 0, 1000),
+        ValueOption(QStringLiteral("tile"), QStringLiteral("WxH"),
+                    QStringLiteral("paint a rectangle of this size, tiled")),
+        FlagOption(QStringLiteral("opaque"),
+                   QStringLiteral("draw the transparent colour as the colour it stands for")),
+        NumberOption(QStringLiteral("passes"), QStringLiteral("N"),
+                     QStringLiteral("the passes to play, at most as many as the loop extension asks"),
+                     QStringLiteral("1"), 1, kMostPasses),
+    }),
+    RunRender);
 
 } // namespace
 } // namespace qm::tool
