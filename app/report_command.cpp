@@ -14,7 +14,7 @@ int RunReportCommand(const TCommandArguments& arguments) {
     const QString output = arguments.Operands().front();
     const std::optional<TReportFormat> format =
         arguments.IsSet(QStringLiteral("format"))
-            ? std::optional(static_cast<TReportFormat>(arguments.Choice(QStringLiteral("format"))))
+            ? ReportFormatNamed(arguments.Value(QStringLiteral("format")).toLower())
             : ReportFormatOfFile(output);
     try {
         InitializeGIFImage();

@@ -4,9 +4,7 @@
 #include "tests/support/tool_run.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -230,58 +228,6 @@ TEST_F(ToolFixture, RenderRefusesBadOptions) {
         EXPECT_TRUE(run.err.contains("\nusage: quillmere-gif render")) << run.err.toStdString();
     }
     EXPECT_EQ(RunTool({"render", dir.filePath("missing.gif"), dir.filePath("out")}).exitCode, 1);
-}
-
-// Several inputs in one run, side by side: the bad one in the middle names itself and fails the
-// run, the others are still written and print their lines in the order they were given.
-struct FilesCase {
-    const char* command;
-    QStringList options;
-    const char* written; // what the first input becomes in the output folder
-    bool printsLines;
-};
-
-class ToolFiles : public ToolFixture, public testing::WithParamInterface<FilesCase> {};
-
-TEST_P(ToolFiles, AFailingInputNamesItselfAndTheOthersAreStillWritten) {
-    const FilesCase& c = GetParam();
-    const QString good = Write("two.gif", TwoFrames());
-    const QString bad = Write("bad.gif", "GIF89a\x01");
-    QDir(dir.path()).mkdir("sub");
-    const QString other = Write("sub/sample.gif", Sample());
-    const QString out = dir.filePath("out");
-    const ToolRun run =
-        RunTool(QStringList{c.command} + c.options + QStringList{"-j", "3", "-o", out, good, bad, other});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith("quillmere-gif: " + bad + ": ")) << run.err.toStdString();
-    EXPECT_FALSE(run.err.contains(good)) << run.err.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(out + "/" + c.written));
-    EXPECT_TRUE(QFileInfo::exists(out + "/" + QString(c.written).replace("two", "sample")));
-    EXPECT_FALSE(QFileInfo::exists(out + "/bad.gif") || QFileInfo::exists(out + "/bad"));
-    if (c.printsLines) {
-        const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-        ASSERT_FALSE(lines.isEmpty());
-        EXPECT_TRUE(lines.front().startsWith(good + '\t')) << run.out.toStdString();
-        EXPECT_TRUE(lines.back().startsWith(other + '\t')) << run.out.toStdString();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Tool, ToolFiles,
-    testing::Values(FilesCase{"copy", {"--rle"}, "two.gif", false},
-                    FilesCase{"optimize", {}, "two.gif", true},
-                    FilesCase{"render", {"--opaque"}, "two/frame-000.png", true},
-                    FilesCase{"reduce", {"--dither", "floyd-steinberg"}, "two.bmp", false}),
-    [](const testing::TestParamInfo<FilesCase>& info) { return std::string(info.param.command); });
-
-TEST_F(ToolFixture, InputsOfOneNameAreRefusedBeforeAnythingIsWritten) {
-    const QString first = Write("a.gif", TwoFrames());
-    QDir(dir.path()).mkdir("sub");
-    const QString second = Write("sub/a.gif", TwoFrames());
-    const ToolRun run = RunTool({"copy", "-o", dir.filePath("out"), first, second});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("would both be written as")) << run.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out")));
 }
 
 } // namespace
