@@ -172,7 +172,9 @@ bool WithTransferProgress(QWidget* parent, const QString& title,
         if (drawnMs >= kShowProgressAfterMs && !progress.isVisible())
             progress.show();
         progress.setLabelText(QStringLiteral("%1… %2 rows").arg(title, QLocale().toString(rows)));
-        QCoreApplication::processEvents();
+        // Until the dialog stands in front of the window, the window's controls get nothing.
+        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
         if (progress.wasCanceled())
             throw EAbort("cancelled");
     };

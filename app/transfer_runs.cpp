@@ -52,7 +52,7 @@ QStringList ImportIntoEmptyCatalogue(const QString& catalogueFile, const QString
     // A record that outgrows what the history keeps is given up at once rather than held to the end.
     bool tooLarge = false;
     const auto progress = [&](qint64 rows) {
-        if (change && change->MemoryUsed() > static_cast<qint64>(TChangeHistory::kMaximumBytes)) {
+        if (change && change->Size() > static_cast<qint64>(TChangeHistory::kMaximumBytes)) {
             change.reset();
             tooLarge = true;
         }

@@ -39,7 +39,9 @@ void TNamedNumberDelegate::setEditorData(QWidget* editor, const QModelIndex& ind
 
 void TNamedNumberDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                         const QModelIndex& index) const {
-    if (const auto* line = qobject_cast<QLineEdit*>(editor))
+    // Leaving the number as it was is no edit of the row.
+    if (const auto* line = qobject_cast<QLineEdit*>(editor);
+        line && line->text() != index.data(Qt::EditRole).toString())
         model->setData(index, StoredValue(line->text()), Qt::EditRole);
 }
 

@@ -60,6 +60,11 @@ TRecordedChange::TRecordedChange(TSQLiteConnection& connection,
                                  const std::function<bool(const QString&)>& recorded)
     : recorded_(recorded) {
     Check(sqlite3session_create(connection.Handle(), "main", &session_), "The change cannot be recorded");
+    // An inserted row is kept as its key alone until the changeset is made; only the size count
+    // tells what the step is going to hold.
+    int countSize = 1;
+    Check(sqlite3session_object_config(session_, SQLITE_SESSION_OBJCONFIG_SIZE, &countSize),
+          "The change cannot be recorded");
     sqlite3session_table_filter(
         session_,
         [](void* context, const char* table) -> int {
@@ -85,8 +90,8 @@ QByteArray TRecordedChange::Changeset() const {
     return changeset.Bytes();
 }
 
-qint64 TRecordedChange::MemoryUsed() const {
-    return sqlite3session_memory_used(session_);
+qint64 TRecordedChange::Size() const {
+    return sqlite3session_changeset_size(session_);
 }
 
 TChangeHistory::TChangeHistory(QString databaseFile, QStringList recordedTables, QObject* parent)

@@ -32,8 +32,10 @@ public:
     TRecordedChange& operator=(const TRecordedChange&) = delete;
 
     QByteArray Changeset() const;
-    // What the record holds in memory so far, to give it up before it outgrows the history.
-    qint64 MemoryUsed() const;
+    // The engine's running estimate of the bytes Changeset() would give now, known without making
+    // it, so that a record outgrowing the history can be given up before its end. (It runs short of
+    // the changeset by about a quarter for rows of text; the step's own size is checked again.)
+    qint64 Size() const;
 
 private:
     sqlite3_session* session_ = nullptr;
