@@ -1,7 +1,10 @@
 #include "framework/controls/named_number_delegate.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QLineEdit>
+#include <QStyle>
+#include <algorithm>
 
 namespace qm {
 
@@ -24,6 +27,14 @@ QWidget* TNamedNumberDelegate::createEditor(QWidget* parent, const QStyleOptionV
     completer->setFilterMode(Qt::MatchContains);
     completer->setCompletionMode(QCompleter::PopupCompletion);
     editor->setCompleter(completer);
+    // The pop-up takes the width of the cell it drops from, which in a narrow ID column leaves
+    // only the number and an ellipsis: it is made wide enough for the longest entry instead.
+    QAbstractItemView& popup = *completer->popup();
+    int widest = 0;
+    for (const QString& choice : choices)
+        widest = std::max(widest, popup.fontMetrics().horizontalAdvance(choice));
+    popup.setMinimumWidth(widest + popup.style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                          4 * popup.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 16);
     // A chosen entry reaches the row at once; after the editor's own handling, which puts the
     // entry's text in.
     connect(

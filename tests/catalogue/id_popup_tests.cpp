@@ -121,6 +121,9 @@ void ChooseFirstOffered(QLineEdit& editor, const char* typed) {
     QAbstractItemView* popup = editor.completer()->popup();
     ASSERT_TRUE(popup->isVisible());
     ASSERT_EQ(popup->model()->rowCount(), 1);
+    EXPECT_GT(popup->viewport()->width(),
+              popup->fontMetrics().horizontalAdvance(popup->model()->index(0, 0).data().toString()))
+        << "the entry is shown whole, not cut to the narrow ID column";
     QTest::keyClick(popup, Qt::Key_Down);
     QTest::keyClick(popup, Qt::Key_Return);
 }
