@@ -3,6 +3,7 @@
 #include "gif/codec/interlace.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace qm {
@@ -20,6 +21,16 @@ namespace {
 constexpr int kMaxCode = 4096;
 constexpr int kMaxMinCodeSize = 11;
 constexpr int kEndOfData = -1;
+
+// The pixel of every code below the largest clear code at its own index (codes above 255 keep their
+// low byte), with a word's room behind the last: single pixels are copied from here like longer
+// strings from the frame.
+constexpr std::array<std::uint8_t, (1 << kMaxMinCodeSize) + 8> kLiterals = [] {
+    std::array<std::uint8_t, (1 << kMaxMinCodeSize) + 8> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i);
+    return bytes;
+}();
 
 // Reads LSB-first codes from the data sub-blocks, one sub-block at a time. The last two bytes of a
 // sub-block are carried to the front of the buffer so that a code may straddle sub-blocks.
@@ -106,8 +117,8 @@ private:
 
     const TGIFByteSource& source_;
     const TLZWWarningHandler& warning_;
-    // 2 carried bytes + 255 data bytes, and room for the three-byte read past the last one.
-    std::array<std::uint8_t, 2 + 255 + 3> buffer_{};
+    // 2 carried bytes + 255 data bytes, and room for the word read past the last one.
+    std::array<std::uint8_t, 2 + 255 + 8> buffer_{};
     std::uint32_t bitPos_ = 0;
     std::uint32_t lastBit_ = 0;
     std::uint32_t lastByteCount_ = 2;
@@ -133,7 +144,7 @@ public:
             const auto c = static_cast<std::size_t>(i);
             t_.prefix_[c] = 0;
             t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
-            t_.first_[c] = static_cast<std::uint16_t>(i);
+            t_.string_[c] = std::uint64_t{1} << 32;
         }
         highWater_ = kMaxCode;
         ResetTable();
@@ -159,108 +170,111 @@ private:
     static constexpr int kNoCode = -100;
     // Room a string copied in whole words needs beyond its length.
     static constexpr std::size_t kOvershoot = 8;
+    // Positions in the string table are 32-bit; larger frames take the general path throughout.
+    static constexpr std::size_t kFastPixels = 0xFFFFFFFFu;
 
     // The common case, with the state in locals so that pixel stores cannot alias it: codes of a
-    // well-formed table, whole in the current sub-block, with room for a word past the string. Returns
-    // the first code it read but left for Step, or kNoCode when it read none.
+    // well-formed table, whole in the current sub-block, with room for a word past the string. Every
+    // string, a single pixel too, is copied in whole words from where it was written before (or from
+    // kLiterals), so that the kind of code costs no branch. Returns the first code it read but left
+    // for Step, or kNoCode when it read none.
     int Fast() {
-        if (!sane_ || bits_.fresh())
+        if (!sane_ || bits_.fresh() || total_ <= kOvershoot || total_ > kFastPixels)
             return kNoCode;
-        const std::size_t total = total_;
+        // A string copied here ends at or before `room`, so its words stay inside the frame.
+        const std::size_t room = total_ - kOvershoot;
         std::uint16_t* const prefixes = t_.prefix_.data();
         std::uint16_t* const suffixes = t_.suffix_.data();
-        std::uint16_t* const firsts = t_.first_.data();
-        std::uint16_t* const lengths = t_.length_.data();
-        std::uint32_t* const positions = t_.position_.data();
+        std::uint64_t* const strings = t_.string_.data();
         std::uint8_t* const out = out_;
         const std::uint8_t* const window = bits_.data();
         const std::uint32_t lastBit = bits_.limit();
-        const int clear = clear_;
+        const unsigned clear = static_cast<unsigned>(clear_);
         std::uint32_t bitPos = bits_.position();
         std::size_t pos = pos_;
-        int codeSize = codeSize_;
-        int threshold = threshold_;
-        int next = next_;
-        int firstCode = firstCode_;
-        int old = old_;
+        unsigned codeSize = static_cast<unsigned>(codeSize_);
+        unsigned threshold = static_cast<unsigned>(threshold_);
+        unsigned next = static_cast<unsigned>(next_);
+        unsigned old = static_cast<unsigned>(old_);
         std::uint32_t oldPos = oldPos_;
         std::uint32_t oldLength = oldLength_;
         int left = kNoCode;
-        while (pos < total && bitPos + static_cast<std::uint32_t>(codeSize) < lastBit) {
-            const std::uint8_t* p = window + (bitPos >> 3);
-            const std::uint32_t bits = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-            const int code = static_cast<int>((bits >> (bitPos & 7)) & ((1u << codeSize) - 1));
-            bitPos += static_cast<std::uint32_t>(codeSize);
+        while (bitPos + codeSize < lastBit) {
+            const auto code = static_cast<unsigned>((LoadWord(window + (bitPos >> 3)) >> (bitPos & 7)) &
+                                                    ((1u << codeSize) - 1));
+            bitPos += codeSize;
             std::uint32_t length;
-            int first;
-            if (code < clear) {
-                first = code;
-                length = 1;
-                out[pos] = static_cast<std::uint8_t>(code);
-            } else if (code > clear + 1 && code < next) {
-                const auto c = static_cast<std::size_t>(code);
-                length = lengths[c];
-                if (total - pos < length + kOvershoot) {
-                    left = code;
+            std::uint8_t first;
+            if (code - clear >= 2 && code < next) [[likely]] {
+                const std::uint64_t string = strings[code];
+                length = static_cast<std::uint32_t>(string >> 32);
+                if (pos + length > room) {
+                    left = static_cast<int>(code);
                     break;
                 }
-                first = firsts[c];
-                CopyWords(out + pos, out + positions[c], length, pos - positions[c]);
+                const std::uint8_t* const from =
+                    code < clear ? kLiterals.data() + code : out + static_cast<std::uint32_t>(string);
+                first = *from;
+                CopyWords(out + pos, from, length);
             } else if (code == next) {
                 length = oldLength + 1;
-                if (total - pos < length + kOvershoot) {
-                    left = code;
+                if (pos + length > room) {
+                    left = static_cast<int>(code);
                     break;
                 }
-                first = firstCode;
-                CopyWords(out + pos, out + oldPos, oldLength, pos - oldPos);
-                out[pos + oldLength] = out[oldPos];
+                first = out[oldPos];
+                CopyWords(out + pos, out + oldPos, oldLength);
+                out[pos + oldLength] = first;
             } else {
-                left = code;
+                left = static_cast<int>(code);
                 break;
             }
             if (next < kMaxCode) {
-                const auto n = static_cast<std::size_t>(next);
-                prefixes[n] = static_cast<std::uint16_t>(old);
-                suffixes[n] = static_cast<std::uint16_t>(first);
-                firsts[n] = static_cast<std::uint16_t>(firstCode);
-                lengths[n] = static_cast<std::uint16_t>(oldLength + 1);
-                positions[n] = oldPos;
+                strings[next] = oldPos | (std::uint64_t{oldLength + 1} << 32);
+                prefixes[next] = static_cast<std::uint16_t>(old);
+                suffixes[next] = first;
                 if (++next >= threshold && threshold < kMaxCode) {
                     threshold *= 2;
                     ++codeSize;
                 }
             }
-            firstCode = first;
             old = code;
             oldPos = static_cast<std::uint32_t>(pos);
             oldLength = length;
             pos += length;
         }
         bits_.Seek(bitPos);
+        if (pos != pos_)
+            firstCode_ = out[oldPos];
         pos_ = pos;
-        codeSize_ = codeSize;
-        threshold_ = threshold;
-        next_ = next;
-        highWater_ = std::max(highWater_, next);
-        firstCode_ = firstCode;
-        old_ = old;
+        codeSize_ = static_cast<int>(codeSize);
+        threshold_ = static_cast<int>(threshold);
+        next_ = static_cast<int>(next);
+        highWater_ = std::max(highWater_, next_);
+        old_ = static_cast<int>(old);
         oldPos_ = oldPos;
         oldLength_ = oldLength;
         return left;
     }
 
-    // Copies a string that ends at or before `dst`, in whole words where they cannot overlap; the
-    // bytes written past it are overwritten by the next strings.
-    static void CopyWords(std::uint8_t* dst, const std::uint8_t* src, std::size_t length,
-                          std::size_t distance) {
-        if (distance >= 8) {
-            for (std::size_t i = 0; i < length; i += 8)
-                std::memcpy(dst + i, src + i, 8);
-        } else {
-            for (std::size_t i = 0; i < length; ++i)
-                dst[i] = src[i];
-        }
+    static std::uint64_t LoadWord(const std::uint8_t* p) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
+        return word;
+    }
+
+    // Copies a string that ends at or before `dst` in whole words: every byte it reads is final
+    // before it is read, and the bytes written past the string are overwritten by the next strings.
+    static void CopyWords(std::uint8_t* dst, const std::uint8_t* src, std::size_t length) {
+        std::size_t i = 0;
+        do {
+            std::uint64_t word;
+            std::memcpy(&word, src + i, sizeof word);
+            std::memcpy(dst + i, &word, sizeof word);
+            i += sizeof word;
+        } while (i < length);
     }
 
     // Applies one code (read by the caller); false when the data ended (or turned out to be corrupt).
@@ -345,9 +359,7 @@ private:
             const auto n = static_cast<std::size_t>(next_);
             t_.prefix_[n] = static_cast<std::uint16_t>(old_);
             t_.suffix_[n] = static_cast<std::uint16_t>(firstCode_);
-            t_.first_[n] = static_cast<std::uint16_t>(previousFirst);
-            t_.length_[n] = static_cast<std::uint16_t>(oldLength_ + 1);
-            t_.position_[n] = oldPos_;
+            t_.string_[n] = oldPos_ | (std::uint64_t{oldLength_ + 1} << 32);
             Grow();
         }
         old_ = incoming;

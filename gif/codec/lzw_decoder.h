@@ -49,13 +49,13 @@ public:
 private:
     friend class TLZWDecodeRun;
     static constexpr int kTableSize = 4096;
-    // Per-decode state lives in the object so that the tables (about 60 KB) are not on the stack;
+    // Per-decode state lives in the object so that the tables (about 64 KB) are not on the stack;
     // make one decoder per load and reuse it for every frame.
     std::array<std::uint16_t, kTableSize> prefix_{};
     std::array<std::uint16_t, kTableSize> suffix_{};
-    std::array<std::uint16_t, kTableSize> first_{};
-    std::array<std::uint16_t, kTableSize> length_{};
-    std::array<std::uint32_t, kTableSize> position_{};
+    // Where each string was last written in the frame (low 32 bits) and its length (high 32 bits):
+    // one load tells the fast loop what to copy. Codes below the clear code have length 1.
+    std::array<std::uint64_t, kTableSize> string_{};
     std::array<std::uint16_t, 2 * kTableSize> stack_{};
 };
 
