@@ -183,9 +183,8 @@ private:
             return kNoCode;
         // A string copied here ends at or before `room`, so its words stay inside the frame.
         const std::size_t room = total_ - kOvershoot;
-        std::uint16_t* const prefixes = t_.prefix_.data();
-        std::uint16_t* const suffixes = t_.suffix_.data();
-        std::uint64_t* const strings = t_.string_.data();
+        // One base register for all three tables.
+        TLZWDecoder& t = t_;
         std::uint8_t* const out = out_;
         const std::uint8_t* const window = bits_.data();
         const std::uint32_t lastBit = bits_.limit();
@@ -206,7 +205,7 @@ private:
             std::uint32_t length;
             std::uint8_t first;
             if (code - clear >= 2 && code < next) [[likely]] {
-                const std::uint64_t string = strings[code];
+                const std::uint64_t string = t.string_[code];
                 length = static_cast<std::uint32_t>(string >> 32);
                 if (pos + length > room) {
                     left = static_cast<int>(code);
@@ -230,9 +229,9 @@ private:
                 break;
             }
             if (next < kMaxCode) {
-                strings[next] = oldPos | (std::uint64_t{oldLength + 1} << 32);
-                prefixes[next] = static_cast<std::uint16_t>(old);
-                suffixes[next] = first;
+                t.string_[next] = oldPos | (std::uint64_t{oldLength + 1} << 32);
+                t.prefix_[next] = static_cast<std::uint16_t>(old);
+                t.suffix_[next] = first;
                 if (++next >= threshold && threshold < kMaxCode) {
                     threshold *= 2;
                     ++codeSize;
