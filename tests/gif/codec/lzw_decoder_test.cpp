@@ -27,6 +27,18 @@ TEST(LZWDecoder, DecodesRepeatedStringsWithTheCodeNotYetInTheTable) {
     EXPECT_TRUE(decoded.warnings.empty());
 }
 
+TEST(LZWDecoder, CodesAboveTheByteRangeGiveTheirLowByteInEveryString) {
+    // Minimum code size 10: clear 1024, end 1025. Single codes 300 and 700, the strings made of
+    // them (1026, 1027, 1028) and one defined by its own use (1030), with room to spare behind.
+    const auto data = PackCodes(std::vector{1024, 300, 700, 1026, 1027, 1028, 1030, 1025}, 10);
+    const auto decoded = DecodeData(data, 32, 1, false, 7);
+    const std::vector<std::uint8_t> strings = {44, 188, 44, 188, 188, 44, 44, 188, 188, 44, 188, 188, 44};
+    EXPECT_TRUE(std::equal(strings.begin(), strings.end(), decoded.pixels.begin()));
+    EXPECT_EQ(decoded.result.pixels, strings.size());
+    EXPECT_TRUE(
+        std::all_of(decoded.pixels.begin() + 13, decoded.pixels.end(), [](auto p) { return p == 7; }));
+}
+
 TEST(LZWDecoder, DataWithoutLeadingClearCodeDecodesAsWithOne) {
     const auto pixels = MakePixels(40, 30, 4, TPattern::ptNoise);
     auto codes = ReferenceCodes(pixels, 2, TFullTable::ftClear);
