@@ -22,16 +22,6 @@ constexpr int kMaxCode = 4096;
 constexpr int kMaxMinCodeSize = 11;
 constexpr int kEndOfData = -1;
 
-// The pixel of every code below the largest clear code at its own index (codes above 255 keep their
-// low byte), with a word's room behind the last: single pixels are copied from here like longer
-// strings from the frame.
-constexpr std::array<std::uint8_t, (1 << kMaxMinCodeSize) + 8> kLiterals = [] {
-    std::array<std::uint8_t, (1 << kMaxMinCodeSize) + 8> bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<std::uint8_t>(i);
-    return bytes;
-}();
-
 // Reads LSB-first codes from the data sub-blocks, one sub-block at a time. The last two bytes of a
 // sub-block are carried to the front of the buffer so that a code may straddle sub-blocks.
 class TLZWBitReader {
@@ -144,7 +134,7 @@ public:
             const auto c = static_cast<std::size_t>(i);
             t_.prefix_[c] = 0;
             t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
-            t_.string_[c] = std::uint64_t{1} << 32;
+            t_.string_[c] = {static_cast<std::uint8_t>(i < clear_ ? i : 0), 0, 1};
         }
         highWater_ = kMaxCode;
         ResetTable();
@@ -168,22 +158,23 @@ public:
 
 private:
     static constexpr int kNoCode = -100;
-    // Room a string copied in whole words needs beyond its length.
-    static constexpr std::size_t kOvershoot = 8;
+    // Strings are written in whole words, which may reach this far beyond their end.
+    static constexpr std::uint32_t kWord = 8;
     // Positions in the string table are 32-bit; larger frames take the general path throughout.
     static constexpr std::size_t kFastPixels = 0xFFFFFFFFu;
 
     // The common case, with the state in locals so that pixel stores cannot alias it: codes of a
-    // well-formed table, whole in the current sub-block, with room for a word past the string. Every
-    // string, a single pixel too, is copied in whole words from where it was written before (or from
-    // kLiterals), so that the kind of code costs no branch. Returns the first code it read but left
-    // for Step, or kNoCode when it read none.
+    // well-formed table, whole in the current sub-block, with room for a word past the string. A
+    // string's first eight pixels come from the table as one word, single pixels too, so that the
+    // kind of code costs no branch and short strings need not be read back from the frame; only
+    // longer ones copy the rest from where they were written before. Returns the first code it
+    // read but left for Step, or kNoCode when it read none.
     int Fast() {
-        if (!sane_ || bits_.fresh() || total_ <= kOvershoot || total_ > kFastPixels)
+        if (!sane_ || bits_.fresh() || total_ <= kWord || total_ > kFastPixels)
             return kNoCode;
-        // A string copied here ends at or before `room`, so its words stay inside the frame.
-        const std::size_t room = total_ - kOvershoot;
-        // One base register for all three tables.
+        // A string written here ends at or before `room`, so its words stay inside the frame.
+        const std::size_t room = total_ - kWord;
+        // One base register for all the tables.
         TLZWDecoder& t = t_;
         std::uint8_t* const out = out_;
         const std::uint8_t* const window = bits_.data();
@@ -195,6 +186,7 @@ private:
         unsigned threshold = static_cast<unsigned>(threshold_);
         unsigned next = static_cast<unsigned>(next_);
         unsigned old = static_cast<unsigned>(old_);
+        std::uint64_t oldHead = oldHead_;
         std::uint32_t oldPos = oldPos_;
         std::uint32_t oldLength = oldLength_;
         int left = kNoCode;
@@ -203,33 +195,38 @@ private:
                                                     ((1u << codeSize) - 1));
             bitPos += codeSize;
             std::uint32_t length;
-            std::uint8_t first;
+            std::uint64_t head;
             if (code - clear >= 2 && code < next) [[likely]] {
-                const std::uint64_t string = t.string_[code];
-                length = static_cast<std::uint32_t>(string >> 32);
+                const TLZWDecoder::TString& string = t.string_[code];
+                length = string.length;
                 if (pos + length > room) {
                     left = static_cast<int>(code);
                     break;
                 }
-                const std::uint8_t* const from =
-                    code < clear ? kLiterals.data() + code : out + static_cast<std::uint32_t>(string);
-                first = *from;
-                CopyWords(out + pos, from, length);
+                head = string.head;
+                StoreWord(out + pos, head);
+                if (length > kWord) [[unlikely]]
+                    CopyWords(out + pos + kWord, out + string.position + kWord, length - kWord);
             } else if (code == next) {
+                // The previous string and its own first pixel.
                 length = oldLength + 1;
                 if (pos + length > room) {
                     left = static_cast<int>(code);
                     break;
                 }
-                first = out[oldPos];
-                CopyWords(out + pos, out + oldPos, oldLength);
+                const auto first = static_cast<std::uint8_t>(oldHead);
+                head = Append(oldHead, oldLength, first);
+                StoreWord(out + pos, head);
+                if (oldLength > kWord)
+                    CopyWords(out + pos + kWord, out + oldPos + kWord, oldLength - kWord);
                 out[pos + oldLength] = first;
             } else {
                 left = static_cast<int>(code);
                 break;
             }
             if (next < kMaxCode) {
-                t.string_[next] = oldPos | (std::uint64_t{oldLength + 1} << 32);
+                const auto first = static_cast<std::uint8_t>(head);
+                t.string_[next] = {Append(oldHead, oldLength, first), oldPos, oldLength + 1};
                 t.prefix_[next] = static_cast<std::uint16_t>(old);
                 t.suffix_[next] = first;
                 if (++next >= threshold && threshold < kMaxCode) {
@@ -238,30 +235,44 @@ private:
                 }
             }
             old = code;
+            oldHead = head;
             oldPos = static_cast<std::uint32_t>(pos);
             oldLength = length;
             pos += length;
         }
         bits_.Seek(bitPos);
         if (pos != pos_)
-            firstCode_ = out[oldPos];
+            firstCode_ = static_cast<std::uint8_t>(oldHead);
         pos_ = pos;
         codeSize_ = static_cast<int>(codeSize);
         threshold_ = static_cast<int>(threshold);
         next_ = static_cast<int>(next);
         highWater_ = std::max(highWater_, next_);
         old_ = static_cast<int>(old);
+        oldHead_ = oldHead;
         oldPos_ = oldPos;
         oldLength_ = oldLength;
         return left;
     }
 
+    // Words hold pixels in frame order from their lowest byte up.
     static std::uint64_t LoadWord(const std::uint8_t* p) {
         std::uint64_t word;
         std::memcpy(&word, p, sizeof word);
         if constexpr (std::endian::native == std::endian::big)
             word = __builtin_bswap64(word);
         return word;
+    }
+
+    static void StoreWord(std::uint8_t* p, std::uint64_t word) {
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
+        std::memcpy(p, &word, sizeof word);
+    }
+
+    // The first pixels of a string of `length` pixels with `head`, followed by `pixel`.
+    static std::uint64_t Append(std::uint64_t head, std::uint32_t length, std::uint8_t pixel) {
+        return length < kWord ? head | (std::uint64_t{pixel} << (8 * length)) : head;
     }
 
     // Copies a string that ends at or before `dst` in whole words: every byte it reads is final
@@ -305,6 +316,7 @@ private:
         if (code > end_)
             Corrupt();
         firstCode_ = old_ = code;
+        oldHead_ = static_cast<std::uint8_t>(code);
         oldPos_ = static_cast<std::uint32_t>(pos_);
         oldLength_ = 1;
         Put(static_cast<std::uint8_t>(code));
@@ -358,10 +370,14 @@ private:
             const auto n = static_cast<std::size_t>(next_);
             t_.prefix_[n] = static_cast<std::uint16_t>(old_);
             t_.suffix_[n] = static_cast<std::uint16_t>(firstCode_);
-            t_.string_[n] = oldPos_ | (std::uint64_t{oldLength_ + 1} << 32);
+            t_.string_[n] = {Append(oldHead_, oldLength_, static_cast<std::uint8_t>(firstCode_)), oldPos_,
+                             oldLength_ + 1};
             Grow();
         }
         old_ = incoming;
+        oldHead_ = 0;
+        for (std::size_t i = 0; i < std::min<std::size_t>(sp, kWord); ++i)
+            oldHead_ |= std::uint64_t{static_cast<std::uint8_t>(t_.stack_[sp - 1 - i])} << (8 * i);
         oldPos_ = static_cast<std::uint32_t>(pos_);
         oldLength_ = static_cast<std::uint32_t>(sp);
         while (sp > 0 && pos_ < total_)
@@ -401,6 +417,7 @@ private:
     int highWater_ = 0;
     int firstCode_ = 0;
     int old_ = 0;
+    std::uint64_t oldHead_ = 0; // the first pixels of the previous code's string, as a table word
     std::uint32_t oldPos_ = 0;
     std::uint32_t oldLength_ = 0;
     bool sane_ = true;
