@@ -130,11 +130,16 @@ public:
           setCodeSize_(minCodeSize + 1) {
         // Entries from the clear code up are zero for the chain walk; they are zeroed only when
         // the walk could read them (see Corrupt), so the table left by earlier frames is unknown.
-        for (int i = 0; i < clear_ + 2; ++i) {
-            const auto c = static_cast<std::size_t>(i);
-            t_.prefix_[c] = 0;
-            t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
-            t_.string_[c] = {static_cast<std::uint8_t>(i < clear_ ? i : 0), 0, 1};
+        // Those below are never written while decoding: a frame with the clear code of the one
+        // before finds them made.
+        if (t_.madeForClear_ != clear_) {
+            for (int i = 0; i < clear_ + 2; ++i) {
+                const auto c = static_cast<std::size_t>(i);
+                t_.prefix_[c] = 0;
+                t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
+                t_.string_[c] = {static_cast<std::uint8_t>(i < clear_ ? i : 0), 0, 1};
+            }
+            t_.madeForClear_ = clear_;
         }
         highWater_ = kMaxCode;
         ResetTable();

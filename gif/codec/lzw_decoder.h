@@ -64,6 +64,7 @@ private:
     };
     std::array<TString, kTableSize> string_{};
     std::array<std::uint16_t, 2 * kTableSize> stack_{};
+    int madeForClear_ = -1; // the clear code the entries up to it and the end code were made for
 };
 
 // A source over bytes in memory that counts what was taken (tests, tools, benchmarks).

@@ -186,5 +186,20 @@ TEST(LZWDecoder, CorruptDataDecodeAlikeAfterAnyEarlierFrame) {
     }
 }
 
+TEST(LZWDecoder, ReusedDecoderReadsFramesOfAnyOtherCodeSize) {
+    // The single-pixel entries stay made from frame to frame; a frame with another clear code
+    // must not find those of the frame before (nor its longer strings where its pixels are).
+    const std::vector<std::pair<int, int>> sizes = {{2, 8}, {8, 2}, {8, 5}, {3, 11}, {11, 8}, {8, 8}};
+    auto reused = std::make_unique<TLZWDecoder>();
+    for (const auto& [before, after] : sizes) {
+        const auto earlier = MakePixels(120, 90, std::min(256, 1 << before), TPattern::ptNoise, 3);
+        DecodeData(*reused, PackCodes(ReferenceCodes(earlier, before, TFullTable::ftKeep), before), 120, 90);
+        const auto pixels = MakePixels(100, 80, std::min(256, 1 << after), TPattern::ptNoise, 5);
+        const auto decoded = DecodeData(
+            *reused, PackCodes(ReferenceCodes(pixels, after, TFullTable::ftClear), after), 100, 80);
+        EXPECT_EQ(decoded.pixels, pixels) << before << " then " << after;
+    }
+}
+
 } // namespace
 } // namespace qm::test
