@@ -3,6 +3,7 @@
 // runs it, timed by the CPU time of the child process. One benchmark per kind of file (the
 // corpus's folders); files that either program cannot write are left out of both sides.
 
+#include "bench/gif/child_run.h"
 #include "gif/gif_image.h"
 #include "tests/support/gif_corpus.h"
 #include "tests/support/gif_peers.h"
@@ -15,13 +16,9 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <ctime>
-#include <fcntl.h>
 #include <map>
 #include <span>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace qm::bench {
@@ -33,28 +30,11 @@ struct TRun {
     bool ok = false;
 };
 
-// Runs the program to its end; its CPU time (user and system) and the size of `output`.
-TRun RunChild(const std::vector<std::string>& args, const QString& output) {
+// Runs the program to its end; its CPU time and the size of `output`.
+TRun RunWriting(const std::vector<std::string>& args, const QString& output) {
     QFile::remove(output);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
-        return {};
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return {seconds(usage.ru_utime) + seconds(usage.ru_stime), QFileInfo(output).size(),
-            WIFEXITED(status) && WEXITSTATUS(status) == 0};
+    const TChildRun run = RunChild(args);
+    return {run.cpuSeconds, QFileInfo(output).size(), run.ok};
 }
 
 // A file giflib reads as more than one frame.
@@ -118,9 +98,9 @@ TTotals OptimizeAll(const std::vector<QString>& paths, const QTemporaryDir& dir)
     TTotals totals;
     for (const QString& path : paths) {
         const std::string in = path.toStdString();
-        const TRun ours = RunChild({tool, "optimize", in, out.toStdString()}, out);
-        const TRun merged = RunChild({tool, "optimize", in, out.toStdString(), "--merge-colormaps"}, out);
-        const TRun gifsicle = RunChild({"gifsicle", "-O2", in, "-o", out.toStdString()}, out);
+        const TRun ours = RunWriting({tool, "optimize", in, out.toStdString()}, out);
+        const TRun merged = RunWriting({tool, "optimize", in, out.toStdString(), "--merge-colormaps"}, out);
+        const TRun gifsicle = RunWriting({"gifsicle", "-O2", in, "-o", out.toStdString()}, out);
         if (!ours.ok || !merged.ok || !gifsicle.ok)
             continue;
         ++totals.files;

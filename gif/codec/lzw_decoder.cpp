@@ -3,6 +3,7 @@
 #include "gif/codec/interlace.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace qm {
@@ -106,8 +107,8 @@ private:
 
     const TGIFByteSource& source_;
     const TLZWWarningHandler& warning_;
-    // 2 carried bytes + 255 data bytes, and room for the three-byte read past the last one.
-    std::array<std::uint8_t, 2 + 255 + 3> buffer_{};
+    // 2 carried bytes + 255 data bytes, and room for the word read past the last one.
+    std::array<std::uint8_t, 2 + 255 + 8> buffer_{};
     std::uint32_t bitPos_ = 0;
     std::uint32_t lastBit_ = 0;
     std::uint32_t lastByteCount_ = 2;
@@ -129,11 +130,16 @@ public:
           setCodeSize_(minCodeSize + 1) {
         // Entries from the clear code up are zero for the chain walk; they are zeroed only when
         // the walk could read them (see Corrupt), so the table left by earlier frames is unknown.
-        for (int i = 0; i < clear_ + 2; ++i) {
-            const auto c = static_cast<std::size_t>(i);
-            t_.prefix_[c] = 0;
-            t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
-            t_.first_[c] = static_cast<std::uint16_t>(i);
+        // Those below are never written while decoding: a frame with the clear code of the one
+        // before finds them made.
+        if (t_.madeForClear_ != clear_) {
+            for (int i = 0; i < clear_ + 2; ++i) {
+                const auto c = static_cast<std::size_t>(i);
+                t_.prefix_[c] = 0;
+                t_.suffix_[c] = static_cast<std::uint16_t>(i < clear_ ? i : 0);
+                t_.string_[c] = {static_cast<std::uint8_t>(i < clear_ ? i : 0), 0, 1};
+            }
+            t_.madeForClear_ = clear_;
         }
         highWater_ = kMaxCode;
         ResetTable();
@@ -157,110 +163,133 @@ public:
 
 private:
     static constexpr int kNoCode = -100;
-    // Room a string copied in whole words needs beyond its length.
-    static constexpr std::size_t kOvershoot = 8;
+    // Strings are written in whole words, which may reach this far beyond their end.
+    static constexpr std::uint32_t kWord = 8;
+    // Positions in the string table are 32-bit; larger frames take the general path throughout.
+    static constexpr std::size_t kFastPixels = 0xFFFFFFFFu;
 
     // The common case, with the state in locals so that pixel stores cannot alias it: codes of a
-    // well-formed table, whole in the current sub-block, with room for a word past the string. Returns
-    // the first code it read but left for Step, or kNoCode when it read none.
+    // well-formed table, whole in the current sub-block, with room for a word past the string. A
+    // string's first eight pixels come from the table as one word, single pixels too, so that the
+    // kind of code costs no branch and short strings need not be read back from the frame; only
+    // longer ones copy the rest from where they were written before. Returns the first code it
+    // read but left for Step, or kNoCode when it read none.
     int Fast() {
-        if (!sane_ || bits_.fresh())
+        if (!sane_ || bits_.fresh() || total_ <= kWord || total_ > kFastPixels)
             return kNoCode;
-        const std::size_t total = total_;
-        std::uint16_t* const prefixes = t_.prefix_.data();
-        std::uint16_t* const suffixes = t_.suffix_.data();
-        std::uint16_t* const firsts = t_.first_.data();
-        std::uint16_t* const lengths = t_.length_.data();
-        std::uint32_t* const positions = t_.position_.data();
+        // A string written here ends at or before `room`, so its words stay inside the frame.
+        const std::size_t room = total_ - kWord;
+        // One base register for all the tables.
+        TLZWDecoder& t = t_;
         std::uint8_t* const out = out_;
         const std::uint8_t* const window = bits_.data();
         const std::uint32_t lastBit = bits_.limit();
-        const int clear = clear_;
+        const unsigned clear = static_cast<unsigned>(clear_);
         std::uint32_t bitPos = bits_.position();
         std::size_t pos = pos_;
-        int codeSize = codeSize_;
-        int threshold = threshold_;
-        int next = next_;
-        int firstCode = firstCode_;
-        int old = old_;
+        unsigned codeSize = static_cast<unsigned>(codeSize_);
+        unsigned threshold = static_cast<unsigned>(threshold_);
+        unsigned next = static_cast<unsigned>(next_);
+        unsigned old = static_cast<unsigned>(old_);
+        std::uint64_t oldHead = oldHead_;
         std::uint32_t oldPos = oldPos_;
         std::uint32_t oldLength = oldLength_;
         int left = kNoCode;
-        while (pos < total && bitPos + static_cast<std::uint32_t>(codeSize) < lastBit) {
-            const std::uint8_t* p = window + (bitPos >> 3);
-            const std::uint32_t bits = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-            const int code = static_cast<int>((bits >> (bitPos & 7)) & ((1u << codeSize) - 1));
-            bitPos += static_cast<std::uint32_t>(codeSize);
+        while (bitPos + codeSize < lastBit) {
+            const auto code = static_cast<unsigned>((LoadWord(window + (bitPos >> 3)) >> (bitPos & 7)) &
+                                                    ((1u << codeSize) - 1));
+            bitPos += codeSize;
             std::uint32_t length;
-            int first;
-            if (code < clear) {
-                first = code;
-                length = 1;
-                out[pos] = static_cast<std::uint8_t>(code);
-            } else if (code > clear + 1 && code < next) {
-                const auto c = static_cast<std::size_t>(code);
-                length = lengths[c];
-                if (total - pos < length + kOvershoot) {
-                    left = code;
+            std::uint64_t head;
+            if (code - clear >= 2 && code < next) [[likely]] {
+                const TLZWDecoder::TString& string = t.string_[code];
+                length = string.length;
+                if (pos + length > room) {
+                    left = static_cast<int>(code);
                     break;
                 }
-                first = firsts[c];
-                CopyWords(out + pos, out + positions[c], length, pos - positions[c]);
+                head = string.head;
+                StoreWord(out + pos, head);
+                if (length > kWord) [[unlikely]]
+                    CopyWords(out + pos + kWord, out + string.position + kWord, length - kWord);
             } else if (code == next) {
+                // The previous string and its own first pixel.
                 length = oldLength + 1;
-                if (total - pos < length + kOvershoot) {
-                    left = code;
+                if (pos + length > room) {
+                    left = static_cast<int>(code);
                     break;
                 }
-                first = firstCode;
-                CopyWords(out + pos, out + oldPos, oldLength, pos - oldPos);
-                out[pos + oldLength] = out[oldPos];
+                const auto first = static_cast<std::uint8_t>(oldHead);
+                head = Append(oldHead, oldLength, first);
+                StoreWord(out + pos, head);
+                if (oldLength > kWord)
+                    CopyWords(out + pos + kWord, out + oldPos + kWord, oldLength - kWord);
+                out[pos + oldLength] = first;
             } else {
-                left = code;
+                left = static_cast<int>(code);
                 break;
             }
             if (next < kMaxCode) {
-                const auto n = static_cast<std::size_t>(next);
-                prefixes[n] = static_cast<std::uint16_t>(old);
-                suffixes[n] = static_cast<std::uint16_t>(first);
-                firsts[n] = static_cast<std::uint16_t>(firstCode);
-                lengths[n] = static_cast<std::uint16_t>(oldLength + 1);
-                positions[n] = oldPos;
+                const auto first = static_cast<std::uint8_t>(head);
+                t.string_[next] = {Append(oldHead, oldLength, first), oldPos, oldLength + 1};
+                t.prefix_[next] = static_cast<std::uint16_t>(old);
+                t.suffix_[next] = first;
                 if (++next >= threshold && threshold < kMaxCode) {
                     threshold *= 2;
                     ++codeSize;
                 }
             }
-            firstCode = first;
             old = code;
+            oldHead = head;
             oldPos = static_cast<std::uint32_t>(pos);
             oldLength = length;
             pos += length;
         }
         bits_.Seek(bitPos);
+        if (pos != pos_)
+            firstCode_ = static_cast<std::uint8_t>(oldHead);
         pos_ = pos;
-        codeSize_ = codeSize;
-        threshold_ = threshold;
-        next_ = next;
-        highWater_ = std::max(highWater_, next);
-        firstCode_ = firstCode;
-        old_ = old;
+        codeSize_ = static_cast<int>(codeSize);
+        threshold_ = static_cast<int>(threshold);
+        next_ = static_cast<int>(next);
+        highWater_ = std::max(highWater_, next_);
+        old_ = static_cast<int>(old);
+        oldHead_ = oldHead;
         oldPos_ = oldPos;
         oldLength_ = oldLength;
         return left;
     }
 
-    // Copies a string that ends at or before `dst`, in whole words where they cannot overlap; the
-    // bytes written past it are overwritten by the next strings.
-    static void CopyWords(std::uint8_t* dst, const std::uint8_t* src, std::size_t length,
-                          std::size_t distance) {
-        if (distance >= 8) {
-            for (std::size_t i = 0; i < length; i += 8)
-                std::memcpy(dst + i, src + i, 8);
-        } else {
-            for (std::size_t i = 0; i < length; ++i)
-                dst[i] = src[i];
-        }
+    // Words hold pixels in frame order from their lowest byte up.
+    static std::uint64_t LoadWord(const std::uint8_t* p) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
+        return word;
+    }
+
+    static void StoreWord(std::uint8_t* p, std::uint64_t word) {
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
+        std::memcpy(p, &word, sizeof word);
+    }
+
+    // The first pixels of a string of `length` pixels with `head`, followed by `pixel`.
+    static std::uint64_t Append(std::uint64_t head, std::uint32_t length, std::uint8_t pixel) {
+        return length < kWord ? head | (std::uint64_t{pixel} << (8 * length)) : head;
+    }
+
+    // Copies a string that ends at or before `dst` in whole words: every byte it reads is final
+    // before it is read, and the bytes written past the string are overwritten by the next strings.
+    static void CopyWords(std::uint8_t* dst, const std::uint8_t* src, std::size_t length) {
+        std::size_t i = 0;
+        do {
+            std::uint64_t word;
+            std::memcpy(&word, src + i, sizeof word);
+            std::memcpy(dst + i, &word, sizeof word);
+            i += sizeof word;
+        } while (i < length);
     }
 
     // Applies one code (read by the caller); false when the data ended (or turned out to be corrupt).
@@ -292,6 +321,7 @@ private:
         if (code > end_)
             Corrupt();
         firstCode_ = old_ = code;
+        oldHead_ = static_cast<std::uint8_t>(code);
         oldPos_ = static_cast<std::uint32_t>(pos_);
         oldLength_ = 1;
         Put(static_cast<std::uint8_t>(code));
@@ -345,12 +375,14 @@ private:
             const auto n = static_cast<std::size_t>(next_);
             t_.prefix_[n] = static_cast<std::uint16_t>(old_);
             t_.suffix_[n] = static_cast<std::uint16_t>(firstCode_);
-            t_.first_[n] = static_cast<std::uint16_t>(previousFirst);
-            t_.length_[n] = static_cast<std::uint16_t>(oldLength_ + 1);
-            t_.position_[n] = oldPos_;
+            t_.string_[n] = {Append(oldHead_, oldLength_, static_cast<std::uint8_t>(firstCode_)), oldPos_,
+                             oldLength_ + 1};
             Grow();
         }
         old_ = incoming;
+        oldHead_ = 0;
+        for (std::size_t i = 0; i < std::min<std::size_t>(sp, kWord); ++i)
+            oldHead_ |= std::uint64_t{static_cast<std::uint8_t>(t_.stack_[sp - 1 - i])} << (8 * i);
         oldPos_ = static_cast<std::uint32_t>(pos_);
         oldLength_ = static_cast<std::uint32_t>(sp);
         while (sp > 0 && pos_ < total_)
@@ -390,6 +422,7 @@ private:
     int highWater_ = 0;
     int firstCode_ = 0;
     int old_ = 0;
+    std::uint64_t oldHead_ = 0; // the first pixels of the previous code's string, as a table word
     std::uint32_t oldPos_ = 0;
     std::uint32_t oldLength_ = 0;
     bool sane_ = true;

@@ -49,14 +49,22 @@ public:
 private:
     friend class TLZWDecodeRun;
     static constexpr int kTableSize = 4096;
-    // Per-decode state lives in the object so that the tables (about 60 KB) are not on the stack;
+    // Per-decode state lives in the object so that the tables (about 100 KB) are not on the stack;
     // make one decoder per load and reuse it for every frame.
     std::array<std::uint16_t, kTableSize> prefix_{};
     std::array<std::uint16_t, kTableSize> suffix_{};
-    std::array<std::uint16_t, kTableSize> first_{};
-    std::array<std::uint16_t, kTableSize> length_{};
-    std::array<std::uint32_t, kTableSize> position_{};
+    // What the fast loop writes for a code: the string's first eight pixels as one word (the first
+    // in the lowest byte), and where the whole string was last written in the frame. One entry per
+    // cache line's quarter, so that a code costs one line. Codes below the clear code are strings
+    // of one pixel.
+    struct alignas(16) TString {
+        std::uint64_t head;
+        std::uint32_t position;
+        std::uint32_t length;
+    };
+    std::array<TString, kTableSize> string_{};
     std::array<std::uint16_t, 2 * kTableSize> stack_{};
+    int madeForClear_ = -1; // the clear code the entries up to it and the end code were made for
 };
 
 // A source over bytes in memory that counts what was taken (tests, tools, benchmarks).

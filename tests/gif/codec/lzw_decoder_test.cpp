@@ -27,6 +27,18 @@ TEST(LZWDecoder, DecodesRepeatedStringsWithTheCodeNotYetInTheTable) {
     EXPECT_TRUE(decoded.warnings.empty());
 }
 
+TEST(LZWDecoder, CodesAboveTheByteRangeGiveTheirLowByteInEveryString) {
+    // Minimum code size 10: clear 1024, end 1025. Single codes 300 and 700, the strings made of
+    // them (1026, 1027, 1028) and one defined by its own use (1030), with room to spare behind.
+    const auto data = PackCodes(std::vector{1024, 300, 700, 1026, 1027, 1028, 1030, 1025}, 10);
+    const auto decoded = DecodeData(data, 32, 1, false, 7);
+    const std::vector<std::uint8_t> strings = {44, 188, 44, 188, 188, 44, 44, 188, 188, 44, 188, 188, 44};
+    EXPECT_TRUE(std::equal(strings.begin(), strings.end(), decoded.pixels.begin()));
+    EXPECT_EQ(decoded.result.pixels, strings.size());
+    EXPECT_TRUE(
+        std::all_of(decoded.pixels.begin() + 13, decoded.pixels.end(), [](auto p) { return p == 7; }));
+}
+
 TEST(LZWDecoder, DataWithoutLeadingClearCodeDecodesAsWithOne) {
     const auto pixels = MakePixels(40, 30, 4, TPattern::ptNoise);
     auto codes = ReferenceCodes(pixels, 2, TFullTable::ftClear);
@@ -171,6 +183,21 @@ TEST(LZWDecoder, CorruptDataDecodeAlikeAfterAnyEarlierFrame) {
         const auto fresh = DecodeData(data, 6, 4);
         EXPECT_EQ(afterFrame.pixels, fresh.pixels);
         EXPECT_EQ(afterFrame.result.status, fresh.result.status);
+    }
+}
+
+TEST(LZWDecoder, ReusedDecoderReadsFramesOfAnyOtherCodeSize) {
+    // The single-pixel entries stay made from frame to frame; a frame with another clear code
+    // must not find those of the frame before (nor its longer strings where its pixels are).
+    const std::vector<std::pair<int, int>> sizes = {{2, 8}, {8, 2}, {8, 5}, {3, 11}, {11, 8}, {8, 8}};
+    auto reused = std::make_unique<TLZWDecoder>();
+    for (const auto& [before, after] : sizes) {
+        const auto earlier = MakePixels(120, 90, std::min(256, 1 << before), TPattern::ptNoise, 3);
+        DecodeData(*reused, PackCodes(ReferenceCodes(earlier, before, TFullTable::ftKeep), before), 120, 90);
+        const auto pixels = MakePixels(100, 80, std::min(256, 1 << after), TPattern::ptNoise, 5);
+        const auto decoded = DecodeData(
+            *reused, PackCodes(ReferenceCodes(pixels, after, TFullTable::ftClear), after), 100, 80);
+        EXPECT_EQ(decoded.pixels, pixels) << before << " then " << after;
     }
 }
 
