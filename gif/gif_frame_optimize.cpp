@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace qm {
 
@@ -59,6 +60,10 @@ std::array<std::uint32_t, 256> ColourKeys(const TGIFColorMap& map, std::uint32_t
     return keys;
 }
 
+std::size_t RowStart(const TGIFSubImage& frame, int row) {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(frame.Width());
+}
+
 bool Holds(const TGIFSubImage& frame, std::uint8_t index) {
     return std::find(frame.Data().begin(), frame.Data().end(), index) != frame.Data().end();
 }
@@ -78,6 +83,9 @@ void TGIFSubImage::Crop() {
     // position would wrap round to the screen's top left corner and show what was off screen.
     if (Left() + box.x0 > 0xFFFF || Top() + box.y0 > 0xFFFF)
         return;
+    if (box.x0 == 0 && box.y0 == 0 && box.x1 == Width() && box.y1 == Height())
+        return; // nothing to cut: the kept compressed data stays
+    DropKeptData();
     const int width = box.x1 - box.x0;
     const int height = box.y1 - box.y0;
     std::vector<std::uint8_t> cropped(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
@@ -96,9 +104,24 @@ void TGIFSubImage::Crop() {
 
 namespace {
 
-// Whether a frame without transparency can be given a transparent index: it needs room for one
-// more colour in the map it draws with.
+// An entry of the frame's map that none of its pixels shows: as the transparent index it makes
+// only the replaced pixels transparent, and a full map needs no room for a new entry.
+std::optional<std::uint8_t> UnusedIndex(TGIFSubImage& frame) {
+    std::array<bool, 256> used{};
+    for (const std::uint8_t p : std::as_const(frame).Data())
+        used[p] = true;
+    const int count = frame.GetActiveColorMap().Count();
+    for (int i = count - 1; i >= 0; --i)
+        if (!used[static_cast<std::size_t>(i)])
+            return static_cast<std::uint8_t>(i);
+    return std::nullopt;
+}
+
+// Whether a frame without transparency can be given a transparent index: an entry none of its
+// pixels shows, or room for one more colour in the map it draws with.
 bool CanAddTransparentIndex(TGIFSubImage& frame) {
+    if (UnusedIndex(frame))
+        return true;
     if (frame.ColorMap().Count() > 0)
         return frame.ColorMap().Count() < 256;
     TGIFImage* image = frame.Image();
@@ -107,7 +130,8 @@ bool CanAddTransparentIndex(TGIFSubImage& frame) {
 }
 
 // A transparent index for a frame that had none. Another frame's index in the shared global map
-// is reused only when this frame shows no pixel of it: otherwise those pixels would vanish.
+// is reused only when this frame shows no pixel of it: otherwise those pixels would vanish. Then
+// an entry the frame does not show, and only without one a new entry, which may widen the table.
 std::uint8_t FetchTransparentIndex(TGIFSubImage& frame) {
     TGIFImage* image = frame.Image();
     if (frame.ColorMap().Count() == 0 && image != nullptr) {
@@ -117,6 +141,8 @@ std::uint8_t FetchTransparentIndex(TGIFSubImage& frame) {
                 return *t;
         }
     }
+    if (const auto unused = UnusedIndex(frame))
+        return *unused;
     return static_cast<std::uint8_t>(frame.GetActiveColorMap().Add(0));
 }
 
@@ -139,10 +165,12 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
     std::optional<std::uint8_t> t = ownT;
     bool replaced = false;
     const int width = overlap.x1 - overlap.x0;
+    // Written only where a pixel is replaced, so that a frame left as it was keeps its kept data.
+    const std::uint8_t* previousPixels = std::as_const(*previous).Data().data();
     for (int y = overlap.y0; y < overlap.y1; ++y) {
-        std::uint8_t* row = GetScanline(y - Top()) + (overlap.x0 - Left());
+        std::uint8_t* row = data_.data() + RowStart(*this, y - Top()) + (overlap.x0 - Left());
         const std::uint8_t* previousRow =
-            previous->GetScanline(y - previous->Top()) + (overlap.x0 - previous->Left());
+            previousPixels + RowStart(*previous, y - previous->Top()) + (overlap.x0 - previous->Left());
         for (int x = 0; x < width; ++x) {
             const std::uint8_t p = row[x];
             const std::uint8_t q = previousRow[x];
@@ -158,6 +186,7 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
     }
     if (!replaced)
         return;
+    DropKeptData();
     if (!ownT) {
         if (GraphicControlExtension == nullptr)
             extensions_->Add(std::make_unique<TGIFGraphicControlExtension>(this));

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace qm {
 
@@ -54,10 +55,13 @@ public:
                                       });
         if (framesWithoutMap)
             return;
-        if (image_.ColorMap().Count() > 0)
-            KeepingBackgroundColour(image_, [this] { image_.ColorMap().Optimize(); });
+        if (image_.ColorMap().Count() > 0) {
+            const int background = image_.Header().GetBackgroundColorIndex();
+            if (!ShortenKeepingData(image_.ColorMap(), background))
+                KeepingBackgroundColour(image_, [this] { image_.ColorMap().Optimize(); });
+        }
         for (const auto& frame : frames_) {
-            if (frame->ColorMap().Count() > 0)
+            if (frame->ColorMap().Count() > 0 && !ShortenKeepingData(frame->ColorMap(), -1))
                 frame->ColorMap().Optimize();
             progress_.FrameDone();
         }
@@ -67,7 +71,8 @@ public:
     void DropUnusedTransparency() {
         for (const auto& frame : frames_) {
             const auto t = TransparentIndex(*frame);
-            if (t && std::find(frame->Data().begin(), frame->Data().end(), *t) == frame->Data().end())
+            const auto& pixels = std::as_const(*frame).Data();
+            if (t && std::find(pixels.begin(), pixels.end(), *t) == pixels.end())
                 frame->GraphicControlExtension->SetTransparent(false);
             progress_.FrameDone();
         }
@@ -126,6 +131,43 @@ public:
     }
 
 private:
+    static int BitsFor(int entries) {
+        int bits = 1;
+        while ((1 << bits) < entries)
+            ++bits;
+        return bits;
+    }
+
+    // Sorting a map by use renumbers the pixels of its frames, which then lose the compressed
+    // data kept from reading and are encoded anew. While a frame keeps that data, the map only
+    // drops the unused entries at its end, which moves no pixel, unless sorting would narrow the
+    // table further. False when the map is left to sorting. `keep` is an entry that must stay.
+    bool ShortenKeepingData(TGIFColorMap& map, int keep) {
+        const bool keepsData = std::any_of(frames_.begin(), frames_.end(), [&map](const auto& frame) {
+            return &frame->GetActiveColorMap() == &map && !frame->KeptData().empty();
+        });
+        if (!keepsData)
+            return false;
+        TUsageCount histogram;
+        map.BuildHistogram(histogram);
+        int used = 0;
+        int last = keep;
+        for (int i = 0; i < 256; ++i) {
+            if (histogram[static_cast<std::size_t>(i)].Count > 0) {
+                ++used;
+                last = i;
+            }
+        }
+        // A pixel beyond the map is left to sorting, which keeps such a map as it is.
+        if (last >= map.Count())
+            return false;
+        if (BitsFor(used) < BitsFor(last + 1))
+            return false;
+        while (map.Count() > std::max(last + 1, 1))
+            map.Delete(map.Count() - 1);
+        return true;
+    }
+
     static bool Contains(const TGIFSubImage& outer, const TGIFSubImage& inner) {
         return outer.Left() <= inner.Left() && outer.Top() <= inner.Top() &&
                outer.Left() + outer.Width() >= inner.Left() + inner.Width() &&
@@ -154,8 +196,9 @@ private:
         // Cropping a frame that clears its area would leave the cut borders uncleared.
         if (frame.GetEmpty() || !t || ShownDisposal(frame) == dmBackground)
             return;
+        const auto& pixels = std::as_const(frame).Data();
         const bool allTransparent =
-            std::all_of(frame.Data().begin(), frame.Data().end(), [t](std::uint8_t p) { return p == *t; });
+            std::all_of(pixels.begin(), pixels.end(), [t](std::uint8_t p) { return p == *t; });
         if (allTransparent && !CanDrop(i))
             return;
         const int delay = ShownDelay(frame);
