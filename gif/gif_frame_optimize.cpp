@@ -11,27 +11,10 @@ namespace qm {
 
 namespace {
 
-// The pixel rectangle (x0, y0 inclusive; x1, y1 exclusive) in screen coordinates.
-struct ScreenBox {
-    int x0 = 0;
-    int y0 = 0;
-    int x1 = 0;
-    int y1 = 0;
-    bool Empty() const { return x0 >= x1 || y0 >= y1; }
-};
-
-ScreenBox BoxOf(const TGIFSubImage& frame) {
-    return {frame.Left(), frame.Top(), frame.Left() + frame.Width(), frame.Top() + frame.Height()};
-}
-
-ScreenBox Intersection(const ScreenBox& a, const ScreenBox& b) {
-    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
-}
-
 // The box around the pixels other than `t`, in frame coordinates; empty when there are none.
-ScreenBox VisibleBox(const TGIFSubImage& frame, std::uint8_t t) {
+TScreenBox VisibleBox(const TGIFSubImage& frame, std::uint8_t t) {
     const int width = frame.Width();
-    ScreenBox box{width, frame.Height(), 0, 0};
+    TScreenBox box{width, frame.Height(), 0, 0};
     const std::uint8_t* row = frame.Data().data();
     for (int y = 0; y < frame.Height(); ++y, row += width) {
         const std::uint8_t* end = row + width;
@@ -74,7 +57,7 @@ void TGIFSubImage::Crop() {
     const auto t = TransparentIndex(*this);
     if (GetEmpty() || !t)
         return;
-    const ScreenBox box = VisibleBox(*this, *t);
+    const TScreenBox box = VisibleBox(*this, *t);
     if (box.Empty()) {
         Clear();
         return;
@@ -130,8 +113,9 @@ bool CanAddTransparentIndex(TGIFSubImage& frame) {
 }
 
 // A transparent index for a frame that had none. Another frame's index in the shared global map
-// is reused only when this frame shows no pixel of it: otherwise those pixels would vanish. Then
-// an entry the frame does not show, and only without one a new entry, which may widen the table.
+// is reused only when this frame shows no pixel of it: otherwise those pixels would vanish. Then a
+// new black entry while the table has room for it at its width, else an entry the frame does not
+// show; a wider table costs a bit per code of every frame drawn with it.
 std::uint8_t FetchTransparentIndex(TGIFSubImage& frame) {
     TGIFImage* image = frame.Image();
     if (frame.ColorMap().Count() == 0 && image != nullptr) {
@@ -141,9 +125,12 @@ std::uint8_t FetchTransparentIndex(TGIFSubImage& frame) {
                 return *t;
         }
     }
-    if (const auto unused = UnusedIndex(frame))
+    TGIFColorMap& map = frame.GetActiveColorMap();
+    const int count = map.Count();
+    const bool roomAtWidth = count < 256 && (count & (count - 1)) != 0;
+    if (const auto unused = UnusedIndex(frame); unused && !roomAtWidth)
         return *unused;
-    return static_cast<std::uint8_t>(frame.GetActiveColorMap().Add(0));
+    return static_cast<std::uint8_t>(map.Add(0));
 }
 
 } // namespace
@@ -152,35 +139,29 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
     if (GetEmpty() || previous == nullptr || previous->GetEmpty() ||
         DisposalUndoesFrame(ShownDisposal(*previous)))
         return;
-    const ScreenBox overlap = Intersection(BoxOf(*this), BoxOf(*previous));
+    TShownColours shown(BoxOf(*previous));
+    shown.Draw(*previous);
+    MergeShown(shown);
+}
+
+void TGIFSubImage::MergeShown(const TShownColours& shown) {
+    const TScreenBox overlap = Intersection(BoxOf(*this), shown.Box());
     const auto ownT = TransparentIndex(*this);
-    if (overlap.Empty() || (!ownT && !CanAddTransparentIndex(*this)))
+    if (GetEmpty() || overlap.Empty() || (!ownT && !CanAddTransparentIndex(*this)))
         return;
-    const auto previousT = TransparentIndex(*previous);
-    const TGIFColorMap& map = GetActiveColorMap();
-    const TGIFColorMap& previousMap = previous->GetActiveColorMap();
-    const bool sameMap = &map == &previousMap;
-    const auto keys = ColourKeys(map, 0x1000000);
-    const auto previousKeys = ColourKeys(previousMap, 0x2000000);
+    const auto keys = ColourKeys(GetActiveColorMap(), 0x1000000);
     std::optional<std::uint8_t> t = ownT;
     bool replaced = false;
-    const int width = overlap.x1 - overlap.x0;
     // Written only where a pixel is replaced, so that a frame left as it was keeps its kept data.
-    const std::uint8_t* previousPixels = std::as_const(*previous).Data().data();
     for (int y = overlap.y0; y < overlap.y1; ++y) {
-        std::uint8_t* row = data_.data() + RowStart(*this, y - Top()) + (overlap.x0 - Left());
-        const std::uint8_t* previousRow =
-            previousPixels + RowStart(*previous, y - previous->Top()) + (overlap.x0 - previous->Left());
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t p = row[x];
-            const std::uint8_t q = previousRow[x];
-            if ((ownT && p == *ownT) || (previousT && q == *previousT))
-                continue;
-            if (sameMap ? p != q : keys[p] != previousKeys[q])
+        std::uint8_t* row = data_.data() + RowStart(*this, y - Top());
+        for (int x = overlap.x0; x < overlap.x1; ++x) {
+            std::uint8_t& p = row[x - Left()];
+            if ((ownT && p == *ownT) || keys[p] != shown.At(x, y))
                 continue;
             if (!t)
                 t = FetchTransparentIndex(*this);
-            row[x] = *t;
+            p = *t;
             replaced = true;
         }
     }
@@ -195,6 +176,41 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
     }
     FreeBitmap();
     FreeMask();
+}
+
+TShownColours::TShownColours(const TScreenBox& box)
+    : box_(box), keys_(static_cast<std::size_t>(box.Area()), kUnknown) {}
+
+void TShownColours::Draw(TGIFSubImage& frame) {
+    const TScreenBox area = Intersection(BoxOf(frame), box_);
+    if (frame.GetEmpty() || area.Empty())
+        return;
+    const auto t = TransparentIndex(frame);
+    // An index beyond the map shows what the renderer makes of it: no colour to match.
+    auto keys = ColourKeys(frame.GetActiveColorMap(), 0);
+    for (int i = frame.GetActiveColorMap().Count(); i < 256; ++i)
+        keys[static_cast<std::size_t>(i)] = kUnknown;
+    const std::size_t width = static_cast<std::size_t>(box_.x1 - box_.x0);
+    for (int y = area.y0; y < area.y1; ++y) {
+        const std::uint8_t* row = std::as_const(frame).Data().data() + RowStart(frame, y - frame.Top());
+        std::uint32_t* target = keys_.data() + static_cast<std::size_t>(y - box_.y0) * width;
+        for (int x = area.x0; x < area.x1; ++x) {
+            const std::uint8_t p = row[x - frame.Left()];
+            if (!t || p != *t)
+                target[x - box_.x0] = keys[p];
+        }
+    }
+}
+
+void TShownColours::Forget(const TScreenBox& area) {
+    const TScreenBox cut = Intersection(area, box_);
+    const std::size_t width = static_cast<std::size_t>(box_.x1 - box_.x0);
+    for (int y = cut.y0; y < cut.y1 && !cut.Empty(); ++y) {
+        const auto start =
+            keys_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y - box_.y0) * width +
+                                                        static_cast<std::size_t>(cut.x0 - box_.x0));
+        std::fill(start, start + (cut.x1 - cut.x0), kUnknown);
+    }
 }
 
 } // namespace qm

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace qm {
@@ -93,19 +94,42 @@ public:
         }
     }
 
-    void MergeWithPreviousFrames() {
-        // Later passes draw the frame that starts the loop over whatever the last frame left,
-        // not over the frame before it: only the first pass has that one on the screen.
-        const int loopStart = LoopStart();
-        for (int i = frames_.Count() - 1; i >= 1; --i) {
-            if (i == loopStart) {
-                progress_.FrameDone();
+    // Pixels that show the colour the screen already shows there become transparent. The screen
+    // is followed from the first frame on, so a pixel matches what any earlier frame left there,
+    // not only the frame before.
+    void MergeWithShownPictures() {
+        TScreenBox all{0xFFFF, 0xFFFF, 0, 0};
+        std::uint64_t pixels = 0;
+        for (const auto& frame : frames_) {
+            if (frame->GetEmpty())
                 continue;
-            }
-            int b = i - 1;
-            while (b > 0 && ShownDisposal(*frames_.Items(b)) == dmPrevious)
-                --b;
-            frames_.Items(i)->Merge(frames_.Items(b));
+            const TScreenBox box = BoxOf(*frame);
+            all = {std::min(all.x0, box.x0), std::min(all.y0, box.y0), std::max(all.x1, box.x1),
+                   std::max(all.y1, box.y1)};
+            pixels += box.Area();
+        }
+        // Frames far apart would make the screen followed much larger than the frames: not merged.
+        if (all.Empty() || all.Area() > 4 * pixels + (std::uint64_t{1} << 20))
+            return;
+        TShownColours shown(all);
+        // Later passes draw the frame that starts the loop over whatever the last pass left, not
+        // over what the frames before it drew: from there on only what is drawn in every pass counts.
+        const int loopStart = LoopStart();
+        for (int i = 0; i < frames_.Count(); ++i) {
+            TGIFSubImage& frame = *frames_.Items(i);
+            if (i == loopStart)
+                shown.Forget(all);
+            const int disposal = ShownDisposal(frame);
+            std::optional<TShownColours> before;
+            if (disposal == dmPrevious)
+                before = shown;
+            if (i > 0)
+                frame.MergeShown(shown);
+            shown.Draw(frame);
+            if (before)
+                shown = std::move(*before);
+            else if (disposal != dmNone && disposal != dmNoDisposal)
+                shown.Forget(BoxOf(frame));
             progress_.FrameDone();
         }
     }
@@ -297,7 +321,7 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction,
     }
     progress.PassDone(3);
     if (options.Contains(ooMerge))
-        optimizer.MergeWithPreviousFrames();
+        optimizer.MergeWithShownPictures();
     progress.PassDone(4);
     if (options.Contains(ooCrop))
         optimizer.CropFrames();

@@ -31,6 +31,7 @@ class TBitmap;
 class TGraphic;
 class TGIFGraphicControlExtension;
 class TCanvas;
+class TShownColours;
 
 class TGIFSubImage : public TGIFItem {
 public:
@@ -98,6 +99,8 @@ public:
     // Makes the pixels transparent that show the same colour as `previous` at the same place on
     // the screen.
     void Merge(TGIFSubImage* previous);
+    // The same against what the screen shows where this frame is drawn.
+    void MergeShown(const TShownColours& shown);
 
     // Derived data that rendering builds on demand; every change of pixels, bounds or colours
     // drops it. A threaded painter may be rendering this frame meanwhile, so each takes the
