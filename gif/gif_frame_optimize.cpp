@@ -88,13 +88,14 @@ void TGIFSubImage::Crop() {
 namespace {
 
 // An entry of the frame's map that none of its pixels shows: as the transparent index it makes
-// only the replaced pixels transparent, and a full map needs no room for a new entry.
+// only the replaced pixels transparent, and a full map needs no room for a new entry. The lowest
+// such entry, as the codes of the frame need only be as wide as its largest index.
 std::optional<std::uint8_t> UnusedIndex(TGIFSubImage& frame) {
     std::array<bool, 256> used{};
     for (const std::uint8_t p : std::as_const(frame).Data())
         used[p] = true;
     const int count = frame.GetActiveColorMap().Count();
-    for (int i = count - 1; i >= 0; --i)
+    for (int i = 0; i < count; ++i)
         if (!used[static_cast<std::size_t>(i)])
             return static_cast<std::uint8_t>(i);
     return std::nullopt;

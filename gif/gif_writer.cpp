@@ -9,6 +9,8 @@
 #include "gif/gif_progress.h"
 #include "gif/gif_stream_util.h"
 
+#include <algorithm>
+
 namespace qm {
 
 void TGIFImage::SaveToStream(QIODevice& stream) {
@@ -94,7 +96,14 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) {
 
 std::vector<std::uint8_t> TGIFSubImage::Compress(bool interlaced) const {
     const TWrittenTable table = WrittenTable();
-    const TGIFEncodeSource source{data_, Width(), Height(), interlaced, table.bitsPerPixel, table.colorCount};
+    // The codes need only be as wide as the largest index the pixels hold: a frame that draws with
+    // the first entries of a large table gets shorter codes.
+    const int largest = data_.empty() ? 0 : *std::max_element(data_.begin(), data_.end());
+    int bits = 1;
+    while ((1 << bits) <= largest)
+        ++bits;
+    const TGIFEncodeSource source{
+        data_, Width(), Height(), interlaced, std::min(bits, table.bitsPerPixel), table.colorCount};
     std::vector<std::uint8_t> encoded;
     const TGIFByteSink sink = [&encoded](const std::uint8_t* data, std::size_t count) {
         encoded.insert(encoded.end(), data, data + count);

@@ -185,8 +185,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {ooMerge},
                      [](TGIFImage& image, const auto&) {
                          EXPECT_EQ(image.ColorMap().Count(), 256);
-                         EXPECT_EQ(Frame(image, 1).GraphicControlExtension->GetTransparentColorIndex(), 255);
-                         EXPECT_EQ(Frame(image, 1).Data(), (Pixels{255, 255, 5, 5}));
+                         EXPECT_EQ(Frame(image, 1).GraphicControlExtension->GetTransparentColorIndex(), 2);
+                         EXPECT_EQ(Frame(image, 1).Data(), (Pixels{2, 2, 5, 5}));
                      }},
         OptimizeCase{
             "APixelMatchesWhatAnEarlierFrameLeftOnTheScreen",
