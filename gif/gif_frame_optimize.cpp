@@ -128,7 +128,7 @@ std::uint8_t FetchTransparentIndex(TGIFSubImage& frame) {
     }
     TGIFColorMap& map = frame.GetActiveColorMap();
     const int count = map.Count();
-    const bool roomAtWidth = count < 256 && (count & (count - 1)) != 0;
+    const bool roomAtWidth = count > 0 && (1 << map.GetBitsPerPixel()) > count;
     if (const auto unused = UnusedIndex(frame); unused && !roomAtWidth)
         return *unused;
     return static_cast<std::uint8_t>(map.Add(0));

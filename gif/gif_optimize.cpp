@@ -68,6 +68,22 @@ public:
         }
     }
 
+    // An index beyond the global map shows black and can be written only while another frame's
+    // larger table widens the image's codes. Optimizing may shrink or drop that table: black
+    // entries up to the largest such index keep what is shown and keep the frame writable.
+    void CoverIndicesBeyondGlobalMap() {
+        TGIFColorMap& map = image_.ColorMap();
+        int largest = -1;
+        for (const auto& frame : frames_) {
+            if (map.Count() == 0 || frame->GetEmpty() || &frame->GetActiveColorMap() != &map)
+                continue;
+            const auto& pixels = std::as_const(*frame).Data();
+            largest = std::max<int>(largest, *std::max_element(pixels.begin(), pixels.end()));
+        }
+        while (map.Count() <= largest)
+            map.Add(0);
+    }
+
     // A transparent index that no pixel uses makes nothing transparent.
     void DropUnusedTransparency() {
         for (const auto& frame : frames_) {
@@ -175,7 +191,7 @@ private:
         TUsageCount histogram;
         map.BuildHistogram(histogram);
         int used = 0;
-        int last = keep;
+        int last = keep < map.Count() ? keep : -1;
         for (int i = 0; i < 256; ++i) {
             if (histogram[static_cast<std::size_t>(i)].Count > 0) {
                 ++used;
@@ -310,6 +326,7 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction,
     TGIFProgressScope scope(*this, sProgressOptimizing);
     TOptimizeProgress progress(*this, images_->Count());
     TImageOptimizer optimizer(*this, progress);
+    optimizer.CoverIndicesBeyondGlobalMap();
     using enum TGIFOptimizeOption;
     if (options.Contains(ooColorMap))
         optimizer.SortColorMaps();

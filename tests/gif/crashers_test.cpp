@@ -23,8 +23,8 @@ const CrasherCase kCrashers[] = {
     {"many-empty-frames-with-extensions.gif", ""},     {"min-code-size-12.gif", sBadCodeSize},
     {"min-code-size-255.gif", sBadCodeSize},           {"no-clear-code-table-fill.gif", ""},
     {"optimize-crop-beyond-largest-position.gif", ""}, {"optimize-drop-beyond-longest-wait.gif", ""},
-    {"optimize-frame-without-any-colour-map.gif", ""}, {"optimize-only-frame-of-extensions.gif", ""},
-    {"truncated-in-descriptor.gif", sOutOfData},
+    {"optimize-frame-without-any-colour-map.gif", ""}, {"optimize-index-beyond-global-map.gif", ""},
+    {"optimize-only-frame-of-extensions.gif", ""},     {"truncated-in-descriptor.gif", sOutOfData},
 };
 
 QString CrasherPath(const char* file) {
@@ -63,10 +63,13 @@ TEST(Crashers, CroppingAFrameAtTheLargestPositionLeavesItOffScreen) {
     EXPECT_EQ(loaded->image->Images().Items(0)->Left(), 65535);
 }
 
-// Its second frame has no colour map at all and is written with the bits of the first frame's
-// map: the optimized image must still save.
-TEST(Crashers, OptimizingBesideAFrameWithoutAnyColourMapStillSaves) {
-    QFile file(CrasherPath("optimize-frame-without-any-colour-map.gif"));
+// Frames written with the bits of another frame's larger map: the second frame of the first file
+// has no colour map at all; the first frame of the second holds indices beyond the global map,
+// and the frame with the larger map goes. The optimized image must still save.
+class OptimizedCrasher : public testing::TestWithParam<const char*> {};
+
+TEST_P(OptimizedCrasher, StillSaves) {
+    QFile file(CrasherPath(GetParam()));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const auto loaded = test::LoadGif(file.readAll());
     using enum TGIFOptimizeOption;
@@ -74,6 +77,10 @@ TEST(Crashers, OptimizingBesideAFrameWithoutAnyColourMapStillSaves) {
                             TDitherMode::dmNearest, 8);
     EXPECT_EQ(test::ErrorOf([&] { test::SaveGif(*loaded->image); }), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Crashers, OptimizedCrasher,
+                         testing::Values("optimize-frame-without-any-colour-map.gif",
+                                         "optimize-index-beyond-global-map.gif"));
 
 TEST(Crashers, EveryFileHasAnOutcome) {
     QStringList named;
