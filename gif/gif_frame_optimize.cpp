@@ -113,25 +113,30 @@ bool CanAddTransparentIndex(TGIFSubImage& frame) {
     return global >= 1 && global <= 255;
 }
 
+struct TTransparentChoice {
+    std::uint8_t index;
+    bool append; // a new black entry at `index`, added once the merge goes ahead
+};
+
 // A transparent index for a frame that had none. Another frame's index in the shared global map
 // is reused only when this frame shows no pixel of it: otherwise those pixels would vanish. Then a
 // new black entry while the table has room for it at its width, else an entry the frame does not
 // show; a wider table costs a bit per code of every frame drawn with it.
-std::uint8_t FetchTransparentIndex(TGIFSubImage& frame) {
+TTransparentChoice ChooseTransparentIndex(TGIFSubImage& frame) {
     TGIFImage* image = frame.Image();
     if (frame.ColorMap().Count() == 0 && image != nullptr) {
         for (const auto& other : image->Images()) {
             const auto t = TransparentIndex(*other);
             if (other.get() != &frame && t && other->ColorMap().Count() == 0 && !Holds(frame, *t))
-                return *t;
+                return {*t, false};
         }
     }
-    TGIFColorMap& map = frame.GetActiveColorMap();
+    const TGIFColorMap& map = frame.GetActiveColorMap();
     const int count = map.Count();
     const bool roomAtWidth = count > 0 && (1 << map.GetBitsPerPixel()) > count;
     if (const auto unused = UnusedIndex(frame); unused && !roomAtWidth)
-        return *unused;
-    return static_cast<std::uint8_t>(map.Add(0));
+        return {*unused, false};
+    return {static_cast<std::uint8_t>(count), true};
 }
 
 } // namespace
@@ -151,23 +156,41 @@ void TGIFSubImage::MergeShown(const TShownColours& shown) {
     if (GetEmpty() || overlap.Empty() || (!ownT && !CanAddTransparentIndex(*this)))
         return;
     const auto keys = ColourKeys(GetActiveColorMap(), 0x1000000);
+    std::optional<TTransparentChoice> choice;
     std::optional<std::uint8_t> t = ownT;
-    bool replaced = false;
-    // Written only where a pixel is replaced, so that a frame left as it was keeps its kept data.
+    std::vector<std::uint8_t> merged; // a copy of the pixels from the first one replaced
     for (int y = overlap.y0; y < overlap.y1; ++y) {
-        std::uint8_t* row = data_.data() + RowStart(*this, y - Top());
+        const std::size_t row = RowStart(*this, y - Top());
         for (int x = overlap.x0; x < overlap.x1; ++x) {
-            std::uint8_t& p = row[x - Left()];
+            const std::size_t at = row + static_cast<std::size_t>(x - Left());
+            const std::uint8_t p = data_[at];
             if ((ownT && p == *ownT) || keys[p] != shown.At(x, y))
                 continue;
-            if (!t)
-                t = FetchTransparentIndex(*this);
-            p = *t;
-            replaced = true;
+            if (!t) {
+                choice = ChooseTransparentIndex(*this);
+                t = choice->index;
+            }
+            if (merged.empty())
+                merged = data_;
+            merged[at] = *t;
         }
     }
-    if (!replaced)
+    if (merged.empty())
         return;
+    // Data kept from reading may be compressed better than our encoder manages, lossily even:
+    // the merge goes ahead only when it makes the frame's data shorter than that. (A new entry for
+    // the transparency has room in the table, and cannot be encoded before it is added.)
+    const bool newEntry = choice && choice->append;
+    if (!kept_.bytes.empty() && !newEntry && *t < WrittenTable().colorCount) {
+        std::swap(data_, merged);
+        const std::size_t size = Compress(colorMap_->Count() > 0 ? false : Interlaced()).size();
+        std::swap(data_, merged);
+        if (size >= kept_.bytes.size())
+            return;
+    }
+    data_ = std::move(merged);
+    if (newEntry)
+        GetActiveColorMap().Add(0);
     DropKeptData();
     if (!ownT) {
         if (GraphicControlExtension == nullptr)
