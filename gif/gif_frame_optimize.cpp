@@ -11,12 +11,13 @@ namespace qm {
 
 namespace {
 
-// The box around the pixels other than `t`, in frame coordinates; empty when there are none.
-TScreenBox VisibleBox(const TGIFSubImage& frame, std::uint8_t t) {
-    const int width = frame.Width();
-    TScreenBox box{width, frame.Height(), 0, 0};
-    const std::uint8_t* row = frame.Data().data();
-    for (int y = 0; y < frame.Height(); ++y, row += width) {
+// The box around the pixels other than `t` of a frame `width` pixels wide, in frame coordinates;
+// empty when there are none.
+TScreenBox VisibleBox(const std::vector<std::uint8_t>& pixels, int width, std::uint8_t t) {
+    const int height = width > 0 ? static_cast<int>(pixels.size() / static_cast<std::size_t>(width)) : 0;
+    TScreenBox box{width, height, 0, 0};
+    const std::uint8_t* row = pixels.data();
+    for (int y = 0; y < height; ++y, row += width) {
         const std::uint8_t* end = row + width;
         const std::uint8_t* first = std::find_if(row, end, [t](std::uint8_t p) { return p != t; });
         if (first == end)
@@ -31,6 +32,18 @@ TScreenBox VisibleBox(const TGIFSubImage& frame, std::uint8_t t) {
         box.y1 = y + 1;
     }
     return box;
+}
+
+// The pixels of `box` (frame coordinates) of a frame `width` pixels wide.
+std::vector<std::uint8_t> PixelsIn(const std::vector<std::uint8_t>& pixels, int width,
+                                   const TScreenBox& box) {
+    const int boxWidth = box.x1 - box.x0;
+    std::vector<std::uint8_t> cut(static_cast<std::size_t>(box.Area()));
+    for (int y = box.y0; y < box.y1; ++y) {
+        const auto from = pixels.begin() + static_cast<std::ptrdiff_t>(y) * width + box.x0;
+        std::copy_n(from, boxWidth, cut.begin() + static_cast<std::ptrdiff_t>(y - box.y0) * boxWidth);
+    }
+    return cut;
 }
 
 // The colour of every index as one number; an index beyond the map gets a number no colour has
@@ -57,7 +70,7 @@ void TGIFSubImage::Crop() {
     const auto t = TransparentIndex(*this);
     if (GetEmpty() || !t)
         return;
-    const TScreenBox box = VisibleBox(*this, *t);
+    const TScreenBox box = VisibleBox(data_, Width(), *t);
     if (box.Empty()) {
         Clear();
         return;
@@ -69,18 +82,11 @@ void TGIFSubImage::Crop() {
     if (box.x0 == 0 && box.y0 == 0 && box.x1 == Width() && box.y1 == Height())
         return; // nothing to cut: the kept compressed data stays
     DropKeptData();
-    const int width = box.x1 - box.x0;
-    const int height = box.y1 - box.y0;
-    std::vector<std::uint8_t> cropped(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const auto from = data_.begin() + static_cast<std::ptrdiff_t>(box.y0 + y) * Width() + box.x0;
-        std::copy_n(from, width, cropped.begin() + static_cast<std::ptrdiff_t>(y) * width);
-    }
-    data_ = std::move(cropped);
+    data_ = PixelsIn(data_, Width(), box);
     descriptor_.Left = static_cast<std::uint16_t>(Left() + box.x0);
     descriptor_.Top = static_cast<std::uint16_t>(Top() + box.y0);
-    descriptor_.Width = static_cast<std::uint16_t>(width);
-    descriptor_.Height = static_cast<std::uint16_t>(height);
+    descriptor_.Width = static_cast<std::uint16_t>(box.x1 - box.x0);
+    descriptor_.Height = static_cast<std::uint16_t>(box.y1 - box.y0);
     FreeBitmap();
     FreeMask();
 }
@@ -178,13 +184,14 @@ void TGIFSubImage::MergeShown(const TShownColours& shown) {
     if (merged.empty())
         return;
     // Data kept from reading may be compressed better than our encoder manages, lossily even:
-    // the merge goes ahead only when it makes the frame's data shorter than that. (A new entry for
-    // the transparency has room in the table, and cannot be encoded before it is added.)
+    // the merge goes ahead only when the frame's data, cropped to what stays visible, gets
+    // shorter than that; a frame that turns wholly transparent goes. (A new entry for the
+    // transparency has room in the table, and cannot be encoded before it is added.)
     const bool newEntry = choice && choice->append;
-    if (!kept_.bytes.empty() && !newEntry && *t < WrittenTable().colorCount) {
-        std::swap(data_, merged);
-        const std::size_t size = Compress(colorMap_->Count() > 0 ? false : Interlaced()).size();
-        std::swap(data_, merged);
+    const TScreenBox visible = VisibleBox(merged, Width(), *t);
+    if (!kept_.bytes.empty() && !newEntry && *t < WrittenTable().colorCount && !visible.Empty()) {
+        const std::size_t size =
+            CompressPixels(PixelsIn(merged, Width(), visible), visible.x1 - visible.x0, false).size();
         if (size >= kept_.bytes.size())
             return;
     }

@@ -15,10 +15,11 @@
 
 namespace qm {
 
-// The transparent colour index, when the frame is transparent.
+// The transparent colour index, when the frame is transparent. As the renderer sees it: any of
+// the frame's control blocks may make it transparent, and the index is that of the first.
 inline std::optional<std::uint8_t> TransparentIndex(const TGIFSubImage& frame) {
     const auto* gce = frame.GraphicControlExtension;
-    if (!frame.Transparent || gce == nullptr || !gce->GetTransparent())
+    if (!frame.Transparent || gce == nullptr)
         return std::nullopt;
     return static_cast<std::uint8_t>(gce->GetTransparentColorIndex());
 }

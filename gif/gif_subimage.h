@@ -163,6 +163,9 @@ private:
         int colorCount; // a pixel at or beyond it cannot be written
     };
     TWrittenTable WrittenTable() const;
+    // Compress for pixels of a frame `width` pixels wide other than this frame's own.
+    std::vector<std::uint8_t> CompressPixels(const std::vector<std::uint8_t>& pixels, int width,
+                                             bool interlaced) const;
     void PreparePackedFields(bool keepInterlace);
 
     TImageDescriptor descriptor_;

@@ -95,15 +95,21 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) {
 }
 
 std::vector<std::uint8_t> TGIFSubImage::Compress(bool interlaced) const {
+    return CompressPixels(data_, Width(), interlaced);
+}
+
+std::vector<std::uint8_t> TGIFSubImage::CompressPixels(const std::vector<std::uint8_t>& pixels, int width,
+                                                       bool interlaced) const {
     const TWrittenTable table = WrittenTable();
     // The codes need only be as wide as the largest index the pixels hold: a frame that draws with
     // the first entries of a large table gets shorter codes.
-    const int largest = data_.empty() ? 0 : *std::max_element(data_.begin(), data_.end());
+    const int largest = pixels.empty() ? 0 : *std::max_element(pixels.begin(), pixels.end());
     int bits = 1;
     while ((1 << bits) <= largest)
         ++bits;
+    const int height = width > 0 ? static_cast<int>(pixels.size() / static_cast<std::size_t>(width)) : 0;
     const TGIFEncodeSource source{
-        data_, Width(), Height(), interlaced, std::min(bits, table.bitsPerPixel), table.colorCount};
+        pixels, width, height, interlaced, std::min(bits, table.bitsPerPixel), table.colorCount};
     std::vector<std::uint8_t> encoded;
     const TGIFByteSink sink = [&encoded](const std::uint8_t* data, std::size_t count) {
         encoded.insert(encoded.end(), data, data + count);

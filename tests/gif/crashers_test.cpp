@@ -18,13 +18,21 @@ struct CrasherCase {
 };
 
 const CrasherCase kCrashers[] = {
-    {"app-extension-endless-refinement.gif", ""},      {"circular-self-prefix.gif", sDecodeCircular},
-    {"circular-two-entry-cycle.gif", sDecodeCircular}, {"frame-65535-square.gif", sFrameTooLarge},
-    {"many-empty-frames-with-extensions.gif", ""},     {"min-code-size-12.gif", sBadCodeSize},
-    {"min-code-size-255.gif", sBadCodeSize},           {"no-clear-code-table-fill.gif", ""},
-    {"optimize-crop-beyond-largest-position.gif", ""}, {"optimize-drop-beyond-longest-wait.gif", ""},
-    {"optimize-frame-without-any-colour-map.gif", ""}, {"optimize-index-beyond-global-map.gif", ""},
-    {"optimize-only-frame-of-extensions.gif", ""},     {"truncated-in-descriptor.gif", sOutOfData},
+    {"app-extension-endless-refinement.gif", ""},
+    {"circular-self-prefix.gif", sDecodeCircular},
+    {"circular-two-entry-cycle.gif", sDecodeCircular},
+    {"frame-65535-square.gif", sFrameTooLarge},
+    {"many-empty-frames-with-extensions.gif", ""},
+    {"min-code-size-12.gif", sBadCodeSize},
+    {"min-code-size-255.gif", sBadCodeSize},
+    {"no-clear-code-table-fill.gif", ""},
+    {"optimize-crop-beyond-largest-position.gif", ""},
+    {"optimize-drop-beyond-longest-wait.gif", ""},
+    {"optimize-frame-without-any-colour-map.gif", ""},
+    {"optimize-index-beyond-global-map.gif", ""},
+    {"optimize-only-frame-of-extensions.gif", ""},
+    {"optimize-transparency-from-second-control-block.gif", ""},
+    {"truncated-in-descriptor.gif", sOutOfData},
 };
 
 QString CrasherPath(const char* file) {
