@@ -217,8 +217,10 @@ void TGIFColorMap::CountPixels(const TGIFSubImage& frame, TUsageCount& histogram
 void TGIFColorMap::RemapFrame(TGIFSubImage& frame, const TColorIndexMap& map) {
     for (std::uint8_t& pixel : frame.Data())
         pixel = map[pixel];
+    // The renderer takes the first control block's index whenever the frame is transparent, also
+    // when another block made it so.
     auto* gce = frame.GraphicControlExtension;
-    if (gce != nullptr && gce->GetTransparent())
+    if (gce != nullptr && frame.Transparent)
         gce->StoreTransparentColorIndex(map[static_cast<std::size_t>(gce->GetTransparentColorIndex())]);
 }
 

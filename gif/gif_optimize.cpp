@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace qm {
 
@@ -54,20 +56,40 @@ public:
                                       });
         if (framesWithoutMap)
             return;
-        if (image_.ColorMap().Count() > 0)
-            KeepingBackgroundColour(image_, [this] { image_.ColorMap().Optimize(); });
+        if (image_.ColorMap().Count() > 0) {
+            const int background = image_.Header().GetBackgroundColorIndex();
+            if (!ShortenKeepingData(image_.ColorMap(), background))
+                KeepingBackgroundColour(image_, [this] { image_.ColorMap().Optimize(); });
+        }
         for (const auto& frame : frames_) {
-            if (frame->ColorMap().Count() > 0)
+            if (frame->ColorMap().Count() > 0 && !ShortenKeepingData(frame->ColorMap(), -1))
                 frame->ColorMap().Optimize();
             progress_.FrameDone();
         }
+    }
+
+    // An index beyond the global map shows black and can be written only while another frame's
+    // larger table widens the image's codes. Optimizing may shrink or drop that table: black
+    // entries up to the largest such index keep what is shown and keep the frame writable.
+    void CoverIndicesBeyondGlobalMap() {
+        TGIFColorMap& map = image_.ColorMap();
+        int largest = -1;
+        for (const auto& frame : frames_) {
+            if (map.Count() == 0 || frame->GetEmpty() || &frame->GetActiveColorMap() != &map)
+                continue;
+            const auto& pixels = std::as_const(*frame).Data();
+            largest = std::max<int>(largest, *std::max_element(pixels.begin(), pixels.end()));
+        }
+        while (map.Count() <= largest)
+            map.Add(0);
     }
 
     // A transparent index that no pixel uses makes nothing transparent.
     void DropUnusedTransparency() {
         for (const auto& frame : frames_) {
             const auto t = TransparentIndex(*frame);
-            if (t && std::find(frame->Data().begin(), frame->Data().end(), *t) == frame->Data().end())
+            const auto& pixels = std::as_const(*frame).Data();
+            if (t && std::find(pixels.begin(), pixels.end(), *t) == pixels.end())
                 frame->GraphicControlExtension->SetTransparent(false);
             progress_.FrameDone();
         }
@@ -88,19 +110,42 @@ public:
         }
     }
 
-    void MergeWithPreviousFrames() {
-        // Later passes draw the frame that starts the loop over whatever the last frame left,
-        // not over the frame before it: only the first pass has that one on the screen.
-        const int loopStart = LoopStart();
-        for (int i = frames_.Count() - 1; i >= 1; --i) {
-            if (i == loopStart) {
-                progress_.FrameDone();
+    // Pixels that show the colour the screen already shows there become transparent. The screen
+    // is followed from the first frame on, so a pixel matches what any earlier frame left there,
+    // not only the frame before.
+    void MergeWithShownPictures() {
+        TScreenBox all{0xFFFF, 0xFFFF, 0, 0};
+        std::uint64_t pixels = 0;
+        for (const auto& frame : frames_) {
+            if (frame->GetEmpty())
                 continue;
-            }
-            int b = i - 1;
-            while (b > 0 && ShownDisposal(*frames_.Items(b)) == dmPrevious)
-                --b;
-            frames_.Items(i)->Merge(frames_.Items(b));
+            const TScreenBox box = BoxOf(*frame);
+            all = {std::min(all.x0, box.x0), std::min(all.y0, box.y0), std::max(all.x1, box.x1),
+                   std::max(all.y1, box.y1)};
+            pixels += box.Area();
+        }
+        // Frames far apart would make the screen followed much larger than the frames: not merged.
+        if (all.Empty() || all.Area() > 4 * pixels + (std::uint64_t{1} << 20))
+            return;
+        TShownColours shown(all);
+        // Later passes draw the frame that starts the loop over whatever the last pass left, not
+        // over what the frames before it drew: from there on only what is drawn in every pass counts.
+        const int loopStart = LoopStart();
+        for (int i = 0; i < frames_.Count(); ++i) {
+            TGIFSubImage& frame = *frames_.Items(i);
+            if (i == loopStart)
+                shown.Forget(all);
+            const int disposal = ShownDisposal(frame);
+            std::optional<TShownColours> before;
+            if (disposal == dmPrevious)
+                before = shown;
+            if (i > 0)
+                frame.MergeShown(shown);
+            shown.Draw(frame);
+            if (before)
+                shown = std::move(*before);
+            else if (disposal != dmNone && disposal != dmNoDisposal)
+                shown.Forget(BoxOf(frame));
             progress_.FrameDone();
         }
     }
@@ -126,6 +171,43 @@ public:
     }
 
 private:
+    static int BitsFor(int entries) {
+        int bits = 1;
+        while ((1 << bits) < entries)
+            ++bits;
+        return bits;
+    }
+
+    // Sorting a map by use renumbers the pixels of its frames, which then lose the compressed
+    // data kept from reading and are encoded anew. While a frame keeps that data, the map only
+    // drops the unused entries at its end, which moves no pixel, unless sorting would narrow the
+    // table further. False when the map is left to sorting. `keep` is an entry that must stay.
+    bool ShortenKeepingData(TGIFColorMap& map, int keep) {
+        const bool keepsData = std::any_of(frames_.begin(), frames_.end(), [&map](const auto& frame) {
+            return &frame->GetActiveColorMap() == &map && !frame->KeptData().empty();
+        });
+        if (!keepsData)
+            return false;
+        TUsageCount histogram;
+        map.BuildHistogram(histogram);
+        int used = 0;
+        int last = keep < map.Count() ? keep : -1;
+        for (int i = 0; i < 256; ++i) {
+            if (histogram[static_cast<std::size_t>(i)].Count > 0) {
+                ++used;
+                last = i;
+            }
+        }
+        // A pixel beyond the map is left to sorting, which keeps such a map as it is.
+        if (last >= map.Count())
+            return false;
+        if (BitsFor(used) < BitsFor(last + 1))
+            return false;
+        while (map.Count() > std::max(last + 1, 1))
+            map.Delete(map.Count() - 1);
+        return true;
+    }
+
     static bool Contains(const TGIFSubImage& outer, const TGIFSubImage& inner) {
         return outer.Left() <= inner.Left() && outer.Top() <= inner.Top() &&
                outer.Left() + outer.Width() >= inner.Left() + inner.Width() &&
@@ -154,8 +236,9 @@ private:
         // Cropping a frame that clears its area would leave the cut borders uncleared.
         if (frame.GetEmpty() || !t || ShownDisposal(frame) == dmBackground)
             return;
+        const auto& pixels = std::as_const(frame).Data();
         const bool allTransparent =
-            std::all_of(frame.Data().begin(), frame.Data().end(), [t](std::uint8_t p) { return p == *t; });
+            std::all_of(pixels.begin(), pixels.end(), [t](std::uint8_t p) { return p == *t; });
         if (allTransparent && !CanDrop(i))
             return;
         const int delay = ShownDelay(frame);
@@ -243,6 +326,7 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction,
     TGIFProgressScope scope(*this, sProgressOptimizing);
     TOptimizeProgress progress(*this, images_->Count());
     TImageOptimizer optimizer(*this, progress);
+    optimizer.CoverIndicesBeyondGlobalMap();
     using enum TGIFOptimizeOption;
     if (options.Contains(ooColorMap))
         optimizer.SortColorMaps();
@@ -254,7 +338,7 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options, TColorReduction reduction,
     }
     progress.PassDone(3);
     if (options.Contains(ooMerge))
-        optimizer.MergeWithPreviousFrames();
+        optimizer.MergeWithShownPictures();
     progress.PassDone(4);
     if (options.Contains(ooCrop))
         optimizer.CropFrames();

@@ -198,15 +198,23 @@ void TGIFSubImage::Decompress(QIODevice& stream) {
         static_cast<std::uint8_t>(transparent ? GraphicControlExtension->GetTransparentColorIndex() : 0);
     AllocatePixels(fill);
     const TLZWTarget target{data_, Width(), Height(), Interlaced(), fill};
-    const TGIFByteSource source = [&stream](std::uint8_t* buffer, std::size_t count) {
-        return ReadAvailable(stream, buffer, count);
+    std::vector<std::uint8_t> compressed;
+    const TGIFByteSource source = [&stream, &compressed](std::uint8_t* buffer, std::size_t count) {
+        const std::size_t got = ReadAvailable(stream, buffer, count);
+        compressed.insert(compressed.end(), buffer, buffer + got);
+        return got;
     };
-    const TLZWWarningHandler warning = [this](TLZWWarning kind) {
+    bool warned = false;
+    const TLZWWarningHandler warning = [this, &warned](TLZWWarning kind) {
+        warned = true;
         Warning(TGIFSeverity::gsWarning,
                 kind == TLZWWarning::lwPrematureEnd ? sOutOfData : sDecodeTooFewBits);
     };
-    switch (SharedDecoder().Decode(target, source, warning).status) {
+    const TLZWDecodeResult result = SharedDecoder().Decode(target, source, warning);
+    switch (result.status) {
     case TLZWStatus::lsOK:
+        if (!warned && result.pixels == area)
+            KeepCompressedData(std::move(compressed));
         break;
     case TLZWStatus::lsCircularTable:
         throw GIFException(sDecodeCircular);

@@ -4,6 +4,7 @@
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
 
+#include <algorithm>
 #include <new>
 
 namespace qm {
@@ -117,6 +118,8 @@ QRect TGIFSubImage::GetClientRect() const {
 }
 
 void TGIFSubImage::SetInterlaced(bool value) {
+    if (value != Interlaced())
+        DropKeptData(); // the kept data holds the rows in the other order
     descriptor_.PackedFields =
         static_cast<std::uint8_t>(value ? descriptor_.PackedFields | 0x40 : descriptor_.PackedFields & ~0x40);
 }
@@ -144,8 +147,29 @@ void TGIFSubImage::NewImage() {
 }
 
 void TGIFSubImage::FreeImage() {
+    DropKeptData();
     data_.clear();
     data_.shrink_to_fit();
+}
+
+void TGIFSubImage::KeepCompressedData(std::vector<std::uint8_t> bytes) {
+    // Kept only as other decoders read it too: a code size of 2 to 8 and a chain of sub-blocks
+    // that ends in its terminator.
+    if (bytes.empty() || bytes[0] < 2 || bytes[0] > 8 || data_.empty())
+        return;
+    std::size_t at = 1;
+    while (at < bytes.size() && bytes[at] != 0)
+        at += std::size_t{bytes[at]} + 1;
+    if (at + 1 != bytes.size())
+        return;
+    bytes.shrink_to_fit();
+    kept_.bytes = std::move(bytes);
+    kept_.largestIndex = *std::max_element(data_.begin(), data_.end());
+}
+
+void TGIFSubImage::DropKeptData() {
+    kept_.bytes.clear();
+    kept_.bytes.shrink_to_fit();
 }
 
 void TGIFSubImage::NeedImage() {
@@ -160,13 +184,16 @@ std::uint8_t* TGIFSubImage::GetScanline(int row) {
     if (row < 0 || row >= Height())
         throw GIFException(sBadPixelCoordinates);
     NeedImage();
+    DropKeptData();
     return data_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(Width());
 }
 
 std::uint8_t TGIFSubImage::GetPixel(int x, int y) {
-    if (x < 0 || x >= Width())
+    if (x < 0 || x >= Width() || y < 0 || y >= Height())
         throw GIFException(sBadPixelCoordinates);
-    return GetScanline(y)[x];
+    NeedImage();
+    return data_[static_cast<std::size_t>(y) * static_cast<std::size_t>(Width()) +
+                 static_cast<std::size_t>(x)];
 }
 
 TGIFColorMap& TGIFSubImage::GetActiveColorMap() {

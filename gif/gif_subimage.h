@@ -31,6 +31,7 @@ class TBitmap;
 class TGraphic;
 class TGIFGraphicControlExtension;
 class TCanvas;
+class TShownColours;
 
 class TGIFSubImage : public TGIFItem {
 public:
@@ -64,11 +65,24 @@ public:
     void FreeImage();
     // Allocates the buffer when missing; a frame without area raises "Image is empty".
     void NeedImage();
+    // Write access to the pixels drops the compressed data kept from reading; read through a
+    // const frame to keep it.
     std::uint8_t* GetScanline(int row);
     std::uint8_t GetPixel(int x, int y);
-    std::vector<std::uint8_t>& Data() { return data_; }
+    std::vector<std::uint8_t>& Data() {
+        DropKeptData();
+        return data_;
+    }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     std::size_t DataSize() const { return data_.size(); }
+
+    // The pixels' compressed data as read (minimum code size, data sub-blocks, terminator), which
+    // the writer writes again while the pixels and their row order stay as read: encoding them
+    // anew could at best match it, and grows data another encoder compressed lossily. Empty once
+    // the pixels, their size or their order change. Every byte is one of the file's, so all frames
+    // together keep at most the file's size.
+    const std::vector<std::uint8_t>& KeptData() const { return kept_.bytes; }
+    void DropKeptData();
 
     TGIFColorMap& GetActiveColorMap();
     TGIFLocalColorMap& ColorMap() { return *colorMap_; }
@@ -85,6 +99,8 @@ public:
     // Makes the pixels transparent that show the same colour as `previous` at the same place on
     // the screen.
     void Merge(TGIFSubImage* previous);
+    // The same against what the screen shows where this frame is drawn.
+    void MergeShown(const TShownColours& shown);
 
     // Derived data that rendering builds on demand; every change of pixels, bounds or colours
     // drops it. A threaded painter may be rendering this frame meanwhile, so each takes the
@@ -121,8 +137,9 @@ public:
     void LoadFromStream(QIODevice& stream) override;
     // Decodes the LZW data that follows the descriptor (and local colour table) into the pixels.
     void Decompress(QIODevice& stream);
-    // Writes the minimum code size, the compressed pixels in sub-blocks and the terminator.
-    void Compress(QIODevice& stream);
+    // The minimum code size, the compressed pixels in sub-blocks and the terminator, the rows
+    // in interlace order when `interlaced`.
+    std::vector<std::uint8_t> Compress(bool interlaced) const;
 
 protected:
     // A bitmap is given the frame's bitmap; anything else cannot take a frame.
@@ -139,12 +156,26 @@ private:
     // Pixels whose mask byte is non-zero become a new transparent entry (see the .cpp).
     void ApplyMask(const std::vector<std::uint8_t>& mask);
     void AllocatePixels(std::uint8_t fill);
-    void PreparePackedFields();
+    // Keeps what Decompress read, when it decoded to every pixel without a warning.
+    void KeepCompressedData(std::vector<std::uint8_t> bytes);
+    struct TWrittenTable {
+        int bitsPerPixel;
+        int colorCount; // a pixel at or beyond it cannot be written
+    };
+    TWrittenTable WrittenTable() const;
+    // Compress for pixels of a frame `width` pixels wide other than this frame's own.
+    std::vector<std::uint8_t> CompressPixels(const std::vector<std::uint8_t>& pixels, int width,
+                                             bool interlaced) const;
+    void PreparePackedFields(bool keepInterlace);
 
     TImageDescriptor descriptor_;
     std::unique_ptr<TGIFLocalColorMap> colorMap_;
     std::unique_ptr<TGIFExtensionList> extensions_;
     std::vector<std::uint8_t> data_;
+    struct TKeptData {
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t largestIndex = 0; // of the pixels, checked against the table written with them
+    } kept_;
     void DrawImageAt(TCanvas& canvas, const QRect& rect, bool doTransparent, bool doTile);
     // The rendered bitmap in 32 bits, opaque or with the mask's pixels transparent; indices
     // beyond the palette show black.

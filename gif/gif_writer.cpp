@@ -9,6 +9,8 @@
 #include "gif/gif_progress.h"
 #include "gif/gif_stream_util.h"
 
+#include <algorithm>
+
 namespace qm {
 
 void TGIFImage::SaveToStream(QIODevice& stream) {
@@ -47,16 +49,27 @@ void TGIFImageList::SaveToStream(QIODevice& stream) {
     }
 }
 
-void TGIFSubImage::PreparePackedFields() {
+void TGIFSubImage::PreparePackedFields(bool keepInterlace) {
+    const std::uint8_t before = descriptor_.PackedFields;
     if (colorMap_->Count() > 0) {
-        // A local colour table goes with plain row order: the flag is written cleared.
-        int packed = 0x80 | (colorMap_->GetBitsPerPixel() - 1);
+        // A local colour table goes with plain row order: the flag is written cleared, unless
+        // the kept data is written, whose rows lie in the order they were read in.
+        int packed = 0x80 | (colorMap_->GetBitsPerPixel() - 1) | (keepInterlace ? before & 0x40 : 0);
         if (colorMap_->Optimized())
             packed |= 0x20;
         descriptor_.PackedFields = static_cast<std::uint8_t>(packed);
     } else {
         descriptor_.PackedFields &= static_cast<std::uint8_t>(~(0x80 | 0x20 | 0x07));
     }
+    if (((before ^ descriptor_.PackedFields) & 0x40) != 0)
+        DropKeptData();
+}
+
+TGIFSubImage::TWrittenTable TGIFSubImage::WrittenTable() const {
+    if (colorMap_->Count() > 0)
+        return {colorMap_->GetBitsPerPixel(), colorMap_->Count()};
+    const int bits = image_ != nullptr ? image_->BitsPerPixel() : 0;
+    return {bits, 1 << bits};
 }
 
 void TGIFSubImage::SaveToStream(QIODevice& stream) {
@@ -64,33 +77,49 @@ void TGIFSubImage::SaveToStream(QIODevice& stream) {
         extension->SaveToStream(stream);
     if (GetEmpty())
         return;
-    PreparePackedFields();
+    // The pixels are encoded anew, and the kept data is written instead when it is smaller. That
+    // is LZW: asked for run-length codes, the frame is written as encoded.
+    const bool rle = image_ != nullptr && image_->Compression == TGIFCompression::gcRLE;
+    const bool mayKeep = !kept_.bytes.empty() && !rle && kept_.largestIndex < WrittenTable().colorCount;
+    const std::vector<std::uint8_t> encoded = Compress(colorMap_->Count() > 0 ? false : Interlaced());
+    const bool writeKept = mayKeep && kept_.bytes.size() <= encoded.size();
+    PreparePackedFields(writeKept);
     std::uint8_t bytes[10];
     bytes[0] = descriptor_.Separator;
     PutRect16(bytes + 1, descriptor_.Left, descriptor_.Top, descriptor_.Width, descriptor_.Height);
     bytes[9] = descriptor_.PackedFields;
     WriteCheck(stream, bytes, sizeof bytes);
     colorMap_->SaveToStream(stream);
-    Compress(stream);
+    const std::vector<std::uint8_t>& data = writeKept ? kept_.bytes : encoded;
+    WriteCheck(stream, data.data(), data.size());
 }
 
-void TGIFSubImage::Compress(QIODevice& stream) {
-    TGIFEncodeSource source{data_, Width(), Height(), Interlaced(), 0, 0};
-    if (colorMap_->Count() > 0) {
-        source.bitsPerPixel = colorMap_->GetBitsPerPixel();
-        source.colorCount = colorMap_->Count();
-    } else {
-        source.bitsPerPixel = image_ != nullptr ? image_->BitsPerPixel() : 0;
-        source.colorCount = 1 << source.bitsPerPixel;
-    }
-    const TGIFByteSink sink = [&stream](const std::uint8_t* data, std::size_t count) {
-        WriteCheck(stream, data, count);
+std::vector<std::uint8_t> TGIFSubImage::Compress(bool interlaced) const {
+    return CompressPixels(data_, Width(), interlaced);
+}
+
+std::vector<std::uint8_t> TGIFSubImage::CompressPixels(const std::vector<std::uint8_t>& pixels, int width,
+                                                       bool interlaced) const {
+    const TWrittenTable table = WrittenTable();
+    // The codes need only be as wide as the largest index the pixels hold: a frame that draws with
+    // the first entries of a large table gets shorter codes.
+    const int largest = pixels.empty() ? 0 : *std::max_element(pixels.begin(), pixels.end());
+    int bits = 1;
+    while ((1 << bits) <= largest)
+        ++bits;
+    const int height = width > 0 ? static_cast<int>(pixels.size() / static_cast<std::size_t>(width)) : 0;
+    const TGIFEncodeSource source{
+        pixels, width, height, interlaced, std::min(bits, table.bitsPerPixel), table.colorCount};
+    std::vector<std::uint8_t> encoded;
+    const TGIFByteSink sink = [&encoded](const std::uint8_t* data, std::size_t count) {
+        encoded.insert(encoded.end(), data, data + count);
     };
     const bool rle = image_ != nullptr && image_->Compression == TGIFCompression::gcRLE;
     const TGIFEncodeStatus status =
         rle ? TRLEEncoder().Encode(source, sink) : TLZWEncoder().Encode(source, sink);
     if (status == TGIFEncodeStatus::esColorNotInTable)
         throw GIFException(sInvalidColor);
+    return encoded;
 }
 
 void TGIFTrailer::SaveToStream(QIODevice& stream) {

@@ -1,11 +1,15 @@
-// Optimising the shared corpus's animations: `quillmere-gif optimize` (default steps, and with
-// --merge-colormaps) beside `gifsicle -O2` on the same files, each run as a program the way a user
-// runs it, timed by the CPU time of the child process. One benchmark per kind of file (the
-// corpus's folders); files that either program cannot write are left out of both sides.
+// Optimising animations: `quillmere-gif optimize` (default steps, and with --merge-colormaps)
+// beside `gifsicle -O2` on the same files, each run as a program the way a user runs it, timed by
+// the CPU time of the child process. One benchmark per kind of file: the shared corpus's folders
+// (when the corpus is there) and animations made here at run time; files that either program
+// cannot write are left out of both sides.
 
 #include "bench/gif/child_run.h"
+#include "bench/gif/gif_workloads.h"
+#include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
 #include "tests/support/gif_corpus.h"
+#include "tests/support/gif_frames.h"
 #include "tests/support/gif_peers.h"
 
 #include <QBuffer>
@@ -143,7 +147,144 @@ void BM_OptimizeCorpus(benchmark::State& state, std::vector<QString> paths) {
     state.counters["merged_speed_vs_gifsicle"] = totals.gifsicleSeconds / totals.mergedSeconds;
 }
 
+// --- animations made here: a still background with a moving, changing object ---
+
+struct TChangedBox {
+    int left, top, right, bottom;
+};
+
+enum class TLayout {
+    lyFullFrames, // every frame the whole screen, opaque
+    lyLayers,     // the first frame whole, then each the box that changed, opaque
+};
+
+struct TGeneratedKind {
+    const char* name;
+    TContent background;
+    TLayout layout;
+    bool localMaps; // every frame its own table: the same colours in another order
+};
+
+constexpr int kScreenWidth = 320;
+constexpr int kScreenHeight = 240;
+constexpr int kFrames = 16;
+
+// The screen of frame `i`: the background, a striped square moving across it and a counter bar.
+std::vector<std::uint8_t> Screen(const std::vector<std::uint8_t>& background, int i) {
+    std::vector<std::uint8_t> pixels = background;
+    const auto put = [&pixels](int x, int y, int value) {
+        pixels[static_cast<std::size_t>(y) * kScreenWidth + static_cast<std::size_t>(x)] =
+            static_cast<std::uint8_t>(value);
+    };
+    const int left = 10 + 17 * i;
+    const int top = 20 + 9 * i;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            put(left + x, top + y, (x + y + 3 * i) % 16 < 8 ? 2 : 250);
+    for (int x = 0; x < 4 * i; ++x)
+        for (int y = 0; y < 6; ++y)
+            put(8 + x, kScreenHeight - 12 + y, 7);
+    return pixels;
+}
+
+// The box around the pixels in which two screens differ; the whole screen when none do.
+TChangedBox ChangedBox(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    TChangedBox box{kScreenWidth, kScreenHeight, 0, 0};
+    for (int y = 0; y < kScreenHeight; ++y)
+        for (int x = 0; x < kScreenWidth; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * kScreenWidth + static_cast<std::size_t>(x);
+            if (a[at] == b[at])
+                continue;
+            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                   std::max(box.bottom, y + 1)};
+        }
+    if (box.left >= box.right)
+        return {0, 0, kScreenWidth, kScreenHeight};
+    return box;
+}
+
+QByteArray MakeAnimation(const TGeneratedKind& kind) {
+    const auto colour = [](int i) {
+        return static_cast<TColor>(i) | static_cast<TColor>((i * 7) & 0xFF) << 8 |
+               static_cast<TColor>(255 - i) << 16;
+    };
+    TGIFImage image;
+    image.SetWidth(kScreenWidth);
+    image.SetHeight(kScreenHeight);
+    if (!kind.localMaps)
+        for (int c = 0; c < 256; ++c)
+            image.ColorMap().Add(colour(c));
+    const auto background = MakeFrame({kScreenWidth, kScreenHeight, kind.background, false});
+    std::vector<std::uint8_t> previous;
+    for (int i = 0; i < kFrames; ++i) {
+        const std::vector<std::uint8_t> screen = Screen(background, i);
+        const TChangedBox box = kind.layout == TLayout::lyLayers && i > 0
+                                    ? ChangedBox(previous, screen)
+                                    : TChangedBox{0, 0, kScreenWidth, kScreenHeight};
+        // In a frame's own table, colour c stands at (c + 7 i) mod 256.
+        const int shift = kind.localMaps ? 7 * i : 0;
+        std::vector<std::uint8_t> pixels;
+        for (int y = box.top; y < box.bottom; ++y)
+            for (int x = box.left; x < box.right; ++x)
+                pixels.push_back(static_cast<std::uint8_t>(
+                    (screen[static_cast<std::size_t>(y) * kScreenWidth + static_cast<std::size_t>(x)] +
+                     shift) &
+                    0xFF));
+        TGIFSubImage& frame = test::AddFrame(image, box.right - box.left, box.bottom - box.top,
+                                             std::move(pixels), box.left, box.top);
+        if (kind.localMaps)
+            for (int c = 0; c < 256; ++c)
+                frame.ColorMap().Add(colour((c - shift) & 0xFF));
+        if (i == 0)
+            frame.Extensions().Add(std::make_unique<TGIFAppExtNSLoop>(&frame));
+        auto control = std::make_unique<TGIFGraphicControlExtension>(&frame);
+        control->SetDelay(5);
+        control->SetDisposal(dmNone);
+        frame.Extensions().Add(std::move(control));
+        previous = screen;
+    }
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    image.SaveToStream(out);
+    return out.data();
+}
+
+const TGeneratedKind kGeneratedKinds[] = {
+    {"photo_full_frames_global256", TContent::ctPhoto, TLayout::lyFullFrames, false},
+    {"photo_full_frames_local_maps", TContent::ctPhoto, TLayout::lyFullFrames, true},
+    {"photo_layers_global256", TContent::ctPhoto, TLayout::lyLayers, false},
+    {"flat_full_frames_global256", TContent::ctFlat, TLayout::lyFullFrames, false},
+    {"flat_layers_local_maps", TContent::ctFlat, TLayout::lyLayers, true},
+};
+
+// The generated animations as files, for the programs to read; the folder lives as long as the run.
+std::vector<std::pair<std::string, QString>> GeneratedAnimations() {
+    static QTemporaryDir dir;
+    std::vector<std::pair<std::string, QString>> files;
+    for (const TGeneratedKind& kind : kGeneratedKinds) {
+        const QString path = dir.filePath(QString::fromLatin1(kind.name) + ".gif");
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(MakeAnimation(kind)) < 0)
+            continue;
+        files.emplace_back(kind.name, path);
+    }
+    return files;
+}
+
 [[maybe_unused]] const bool kRegistered = [] {
+    std::vector<QString> all;
+    for (const auto& [name, path] : GeneratedAnimations()) {
+        all.push_back(path);
+        benchmark::RegisterBenchmark(("OptimizeGenerated/" + name).c_str(), BM_OptimizeCorpus,
+                                     std::vector<QString>{path})
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    }
+    benchmark::RegisterBenchmark("OptimizeGenerated/all", BM_OptimizeCorpus, all)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     if (!QFileInfo::exists(test::GifCorpusDir()))
         return false;
     for (auto& [kind, paths] : AnimationsByKind())

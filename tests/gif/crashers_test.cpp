@@ -18,12 +18,20 @@ struct CrasherCase {
 };
 
 const CrasherCase kCrashers[] = {
-    {"app-extension-endless-refinement.gif", ""},      {"circular-self-prefix.gif", sDecodeCircular},
-    {"circular-two-entry-cycle.gif", sDecodeCircular}, {"frame-65535-square.gif", sFrameTooLarge},
-    {"many-empty-frames-with-extensions.gif", ""},     {"min-code-size-12.gif", sBadCodeSize},
-    {"min-code-size-255.gif", sBadCodeSize},           {"no-clear-code-table-fill.gif", ""},
-    {"optimize-crop-beyond-largest-position.gif", ""}, {"optimize-drop-beyond-longest-wait.gif", ""},
-    {"optimize-frame-without-any-colour-map.gif", ""}, {"optimize-only-frame-of-extensions.gif", ""},
+    {"app-extension-endless-refinement.gif", ""},
+    {"circular-self-prefix.gif", sDecodeCircular},
+    {"circular-two-entry-cycle.gif", sDecodeCircular},
+    {"frame-65535-square.gif", sFrameTooLarge},
+    {"many-empty-frames-with-extensions.gif", ""},
+    {"min-code-size-12.gif", sBadCodeSize},
+    {"min-code-size-255.gif", sBadCodeSize},
+    {"no-clear-code-table-fill.gif", ""},
+    {"optimize-crop-beyond-largest-position.gif", ""},
+    {"optimize-drop-beyond-longest-wait.gif", ""},
+    {"optimize-frame-without-any-colour-map.gif", ""},
+    {"optimize-index-beyond-global-map.gif", ""},
+    {"optimize-only-frame-of-extensions.gif", ""},
+    {"optimize-transparency-from-second-control-block.gif", ""},
     {"truncated-in-descriptor.gif", sOutOfData},
 };
 
@@ -63,10 +71,13 @@ TEST(Crashers, CroppingAFrameAtTheLargestPositionLeavesItOffScreen) {
     EXPECT_EQ(loaded->image->Images().Items(0)->Left(), 65535);
 }
 
-// Its second frame has no colour map at all and is written with the bits of the first frame's
-// map: the optimized image must still save.
-TEST(Crashers, OptimizingBesideAFrameWithoutAnyColourMapStillSaves) {
-    QFile file(CrasherPath("optimize-frame-without-any-colour-map.gif"));
+// Frames written with the bits of another frame's larger map: the second frame of the first file
+// has no colour map at all; the first frame of the second holds indices beyond the global map,
+// and the frame with the larger map goes. The optimized image must still save.
+class OptimizedCrasher : public testing::TestWithParam<const char*> {};
+
+TEST_P(OptimizedCrasher, StillSaves) {
+    QFile file(CrasherPath(GetParam()));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const auto loaded = test::LoadGif(file.readAll());
     using enum TGIFOptimizeOption;
@@ -74,6 +85,10 @@ TEST(Crashers, OptimizingBesideAFrameWithoutAnyColourMapStillSaves) {
                             TDitherMode::dmNearest, 8);
     EXPECT_EQ(test::ErrorOf([&] { test::SaveGif(*loaded->image); }), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Crashers, OptimizedCrasher,
+                         testing::Values("optimize-frame-without-any-colour-map.gif",
+                                         "optimize-index-beyond-global-map.gif"));
 
 TEST(Crashers, EveryFileHasAnOutcome) {
     QStringList named;

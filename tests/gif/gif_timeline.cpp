@@ -3,6 +3,7 @@
 #include "gif/gif_extensions.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qm::test {
 
@@ -44,8 +45,9 @@ private:
                     break;
                 f(pixels_[static_cast<std::size_t>(sy) * static_cast<std::size_t>(width_) +
                           static_cast<std::size_t>(sx)],
-                  frame.Data()[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width()) +
-                               static_cast<std::size_t>(x)]);
+                  std::as_const(frame)
+                      .Data()[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width()) +
+                              static_cast<std::size_t>(x)]);
             }
         }
     }

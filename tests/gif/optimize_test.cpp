@@ -4,6 +4,7 @@
 #include "gif/gif_exception.h"
 #include "gif/gif_extensions.h"
 #include "gif/gif_image.h"
+#include "tests/gif/gif_builder.h"
 #include "tests/gif/gif_test_util.h"
 #include "tests/gif/gif_timeline.h"
 #include "tests/support/gif_frames.h"
@@ -136,6 +137,13 @@ TEST_P(OptimizeSteps, DoWhatTheyShouldAndShowTheSamePicturesForTheSameTimes) {
 
 const Pixels kFour = {0, 1, 2, 3};
 
+std::vector<TColor> Greys(int count) {
+    std::vector<TColor> colours;
+    for (int i = 0; i < count; ++i)
+        colours.push_back(static_cast<TColor>(i) * 0x010101u);
+    return colours;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Optimize, OptimizeSteps,
     testing::Values(
@@ -172,6 +180,29 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_TRUE(Frame(image, 1).Transparent);
                 EXPECT_EQ(Frame(image, 1).GraphicControlExtension->GetTransparentColorIndex(), 3);
             }},
+        OptimizeCase{"AFullTableGivesTransparencyToAnEntryTheFrameDoesNotShow",
+                     {.global = Greys(256), .frames = {{.pixels = kFour}, {.pixels = {0, 1, 5, 5}}}},
+                     {ooMerge},
+                     [](TGIFImage& image, const auto&) {
+                         EXPECT_EQ(image.ColorMap().Count(), 256);
+                         EXPECT_EQ(Frame(image, 1).GraphicControlExtension->GetTransparentColorIndex(), 2);
+                         EXPECT_EQ(Frame(image, 1).Data(), (Pixels{2, 2, 5, 5}));
+                     }},
+        OptimizeCase{
+            "APixelMatchesWhatAnEarlierFrameLeftOnTheScreen",
+            {.frames = {{.pixels = kFour, .delay = 5},
+                        {.left = 2, .top = 2, .pixels = {1, 1, 1, 1}, .delay = 5},
+                        {.pixels = {0, 1, 2, 2}, .delay = 5}}},
+            {ooMerge},
+            [](TGIFImage& image, const auto&) {
+                EXPECT_EQ(Frame(image, 2).Data(), (Pixels{3, 3, 3, 2})) << "3: the entry it does not show";
+            }},
+        OptimizeCase{"APixelDoesNotMatchWhereAnEarlierFrameClearedTheScreen",
+                     {.frames = {{.pixels = kFour, .delay = 5, .disposal = dmBackground},
+                                 {.left = 2, .top = 2, .pixels = {1, 1, 1, 1}, .delay = 5},
+                                 {.pixels = kFour, .delay = 5}}},
+                     {ooMerge},
+                     [](TGIFImage& image, const auto&) { EXPECT_EQ(Frame(image, 2).Data(), kFour); }},
         OptimizeCase{
             "RepeatedColoursAreFoundAcrossColourMaps",
             {.frames = {{.pixels = {0, 1, 2, 0}}, {.pixels = {0, 1, 0, 0}, .local = {kRed, kGreen}}}},
@@ -191,8 +222,10 @@ INSTANTIATE_TEST_SUITE_P(
             {.frames = {{.pixels = {2, 0, 1, 1}, .transparent = 2, .delay = 5}, {.pixels = {2, 0, 3, 3}}}},
             {ooMerge},
             [](TGIFImage& image, const auto&) {
-                EXPECT_EQ(Frame(image, 1).GraphicControlExtension->GetTransparentColorIndex(), 4);
-                EXPECT_EQ(Frame(image, 1).Data(), (Pixels{2, 4, 3, 3}));
+                EXPECT_EQ(Frame(image, 1).GraphicControlExtension->GetTransparentColorIndex(), 1)
+                    << "the entry the frame does not show, as a fifth entry would widen the table";
+                EXPECT_EQ(image.ColorMap().Count(), 4);
+                EXPECT_EQ(Frame(image, 1).Data(), (Pixels{2, 1, 3, 3}));
             }},
         OptimizeCase{"AnInvisibleFrameGoesAndLeavesItsTimeToTheFrameBefore",
                      {.frames = {{.pixels = kFour, .delay = 5},
@@ -297,7 +330,10 @@ INSTANTIATE_TEST_SUITE_P(
                      {.global = {kRed, kGreen, kBlue}, .frames = {{.pixels = {0, 3, 3, 1}, .delay = 5}}},
                      kAllSteps,
                      [](TGIFImage& image, const auto& warnings) {
-                         EXPECT_EQ(Frame(image, 0).Data(), (Pixels{0, 3, 3, 1}));
+                         const Pixels& pixels = Frame(image, 0).Data();
+                         EXPECT_EQ(pixels[1], pixels[2]);
+                         EXPECT_LT(pixels[1], image.ColorMap().Count()) << "a black entry covers it now";
+                         EXPECT_EQ(image.ColorMap().GetColor(pixels[1]), 0u);
                          EXPECT_EQ(warnings.messages, std::vector<std::string>{});
                      }},
         OptimizeCase{"AFrameThatStartsTheLoopLaterIsNotMergedWithTheFrameBeforeIt",
@@ -335,6 +371,93 @@ INSTANTIATE_TEST_SUITE_P(
                          EXPECT_EQ(image.BackgroundColorIndex(), 0) << "white was entry 3, now 0";
                      }}),
     [](const testing::TestParamInfo<OptimizeCase>& info) { return std::string(info.param.name); });
+
+// --- the compressed data of frames read from a file ---
+
+// Data without the clear code an encoder starts with: a sub-block shorter than, or as short as,
+// encoding the same pixels anew.
+const std::vector<std::uint8_t> kTwoPixels01 = test::PackSizedCodes({{0, 3}, {1, 3}, {5, 3}}, 2);
+// The rows 0, 0, 1, 1 of a 1 x 4 frame in interlace order (0, 2, 1, 3): the codes 0, 1, "01".
+const std::vector<std::uint8_t> kInterlacedRows0011 =
+    test::PackSizedCodes({{0, 3}, {1, 3}, {6, 3}, {5, 4}}, 2);
+// One code per pixel, with clear codes: far longer than encoding the pixels anew.
+const std::vector<std::uint8_t> kPlainZeros64 = test::PlainLZW(Pixels(64, 0), 2);
+
+// Frames covering a screen of `width` x `height` with four grey entries, each after a graphic
+// control block (delay 5, transparent index 3, `control` its packed fields) and a descriptor with
+// `packed` (and a local table when that says so), with their data as given.
+struct KeptDataCase {
+    const char* name;
+    int width;
+    int height;
+    std::vector<std::vector<std::uint8_t>> frames;
+    int control;
+    int packed;
+    std::vector<bool> kept; // per frame after optimizing: written with its data as read, or anew
+};
+
+QByteArray Animation(const KeptDataCase& c) {
+    test::GifBytes gif;
+    gif.header(c.width, c.height, 4);
+    for (const auto& data : c.frames) {
+        gif.gce(c.control, 5, 3).descriptor(0, 0, c.width, c.height, c.packed);
+        if ((c.packed & 0x80) != 0)
+            gif.colorTable(4);
+        gif.raw(data);
+    }
+    return gif.trailer().data();
+}
+
+class KeptData : public testing::TestWithParam<KeptDataCase> {};
+
+TEST_P(KeptData, IsWrittenAgainWhileTheFrameIsAsReadAndNeverGrowsTheFile) {
+    const KeptDataCase& c = GetParam();
+    const QByteArray file = Animation(c);
+    const auto loaded = test::LoadGif(file);
+    ASSERT_EQ(loaded->warnings.messages, std::vector<std::string>{});
+    constexpr int kPasses = 2;
+    const auto before = test::ShownOverTime(*loaded->image, kPasses);
+    loaded->image->Optimize({ooCrop, ooMerge, ooCleanup, ooColorMap}, TColorReduction::rmNone,
+                            TDitherMode::dmNearest, 8);
+    const QByteArray saved = test::SaveGif(*loaded->image);
+    EXPECT_LE(saved.size(), file.size());
+    const auto reloaded = test::LoadGif(saved);
+    EXPECT_EQ(test::CompareShown(before, test::ShownOverTime(*reloaded->image, kPasses)), "");
+    ASSERT_EQ(reloaded->image->Images().Count(), static_cast<int>(c.kept.size()));
+    for (std::size_t i = 0; i < c.kept.size(); ++i)
+        EXPECT_EQ(Frame(*reloaded->image, static_cast<int>(i)).KeptData() == c.frames[i], c.kept[i])
+            << "frame " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Optimize, KeptData,
+    testing::Values(
+        KeptDataCase{"AFrameLeftAsItWasKeepsItsData", 2, 1, {kTwoPixels01}, 0, 0, {true}},
+        KeptDataCase{"AFrameWhoseTransparencyGoesKeepsItsData", 2, 1, {kTwoPixels01}, 0x01, 0, {true}},
+        KeptDataCase{"AMergedFrameIsEncodedAnewAndTheFrameBeforeKeepsItsData",
+                     2,
+                     1,
+                     {kTwoPixels01, test::PackSizedCodes({{0, 3}, {2, 3}, {5, 3}}, 2)},
+                     0,
+                     0,
+                     {true, false}},
+        KeptDataCase{"AMergeThatDoesNotShortenTheKeptDataIsNotMade",
+                     2,
+                     2,
+                     {test::PackSizedCodes({{0, 3}, {1, 3}, {2, 3}, {3, 4}, {5, 4}}, 2),
+                      test::PackSizedCodes({{3, 3}, {1, 3}, {2, 3}, {2, 4}, {5, 4}}, 2)},
+                     0,
+                     0,
+                     {true, true}},
+        KeptDataCase{"DataLongerThanItsEncodingIsEncodedAnew", 8, 8, {kPlainZeros64}, 0, 0, {false}},
+        KeptDataCase{"AnInterlacedFrameWithItsOwnTableKeepsItsRowOrder",
+                     1,
+                     4,
+                     {kInterlacedRows0011},
+                     0,
+                     0x80 | 0x40 | 1,
+                     {true}}),
+    [](const testing::TestParamInfo<KeptDataCase>& info) { return std::string(info.param.name); });
 
 TEST(Optimize, RefusesAPaletteReductionWithoutCleanupAfterTheOtherSteps) {
     auto image = Build(

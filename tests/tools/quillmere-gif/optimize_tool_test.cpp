@@ -123,12 +123,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.name); });
 
 TEST(OptimizeTool, WritesTheInputWhenOptimizingWouldGrowItUnlessAskedForLarger) {
-    // Merging adds a transparent black entry and a control block to a file too small to gain.
+    // Merging widens the full table by a transparent black entry and adds a control block to a
+    // file too small to gain.
     TGIFImage image;
-    image.ColorMap().Add(0x0000FF);
-    image.ColorMap().Add(0x00FF00);
-    test::AddFrame(image, 2, 1, {0, 1});
-    test::AddFrame(image, 2, 1, {0, 0});
+    for (const TColor colour : {0x0000FFu, 0x00FF00u, 0xFF0000u, 0xFFFFFFu})
+        image.ColorMap().Add(colour);
+    test::AddFrame(image, 4, 1, {0, 1, 2, 3});
+    test::AddFrame(image, 4, 1, {0, 3, 2, 1});
     const QByteArray input = test::SaveGif(image);
     QTemporaryDir dir;
     const QString in = dir.filePath("in.gif");
