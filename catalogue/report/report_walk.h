@@ -6,31 +6,47 @@
 #include "catalogue/report/report_writers.h"
 #include "framework/core/exceptions.h"
 
-#include <QThreadPool>
+#include <condition_variable>
 #include <deque>
-#include <future>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 namespace qm {
 
 namespace report_walk {
 
-// An entry read from the catalogue, its thumbnail being made on a worker.
+// An entry read from the catalogue and, once a worker has made it, its thumbnail.
 struct TPendingEntry {
     const TReportGroup* group;
     TReportEntry entry;
-    std::future<TThumbnail> thumbnail;
+    std::optional<TThumbnail> thumbnail;
 };
 
 // Decoding pictures is most of a report's time, and the writer can only use one core: the
 // thumbnails of the next few entries are made on the other cores while the writer works. The
 // entries themselves are read here, as the catalogue's connection belongs to this thread. At most
-// kAhead thumbnails are held, so memory stays bounded however large the catalogue.
+// kAhead thumbnails are held, so memory stays bounded however large the catalogue. The hand-over
+// uses the standard library's mutex and threads, which ThreadSanitizer follows.
 class TThumbnailsAhead {
 public:
-    TThumbnailsAhead() { pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount())); }
-    // Waits for the thumbnails still being made when the walk stops early.
-    ~TThumbnailsAhead() { pool_.waitForDone(); }
+    TThumbnailsAhead() {
+        const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+        for (unsigned i = 0; i < workers; ++i)
+            workers_.emplace_back([this] { Work(); });
+    }
+    // Workers stop after the thumbnail they are making when the walk ends early.
+    ~TThumbnailsAhead() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        toMakeChanged_.notify_all();
+        for (std::thread& worker : workers_)
+            worker.join();
+    }
     TThumbnailsAhead(const TThumbnailsAhead&) = delete;
     TThumbnailsAhead& operator=(const TThumbnailsAhead&) = delete;
 
@@ -38,22 +54,50 @@ public:
     bool Empty() const { return pending_.empty(); }
 
     void Add(const TReportGroup& group, TReportEntry entry) {
-        auto task = std::make_shared<std::packaged_task<TThumbnail()>>(
-            [path = entry.path] { return MakeThumbnail(path); });
-        pending_.push_back({&group, std::move(entry), task->get_future()});
-        pool_.start([task] { (*task)(); });
+        pending_.push_back(std::make_unique<TPendingEntry>(TPendingEntry{&group, std::move(entry), {}}));
+        {
+            const std::lock_guard lock(mutex_);
+            toMake_.push_back(pending_.back().get());
+        }
+        toMakeChanged_.notify_one();
     }
 
+    // The oldest entry, once its thumbnail is made.
     TPendingEntry Take() {
-        TPendingEntry next = std::move(pending_.front());
+        std::unique_ptr<TPendingEntry> next = std::move(pending_.front());
         pending_.pop_front();
-        return next;
+        std::unique_lock lock(mutex_);
+        made_.wait(lock, [&] { return next->thumbnail.has_value(); });
+        return std::move(*next);
     }
 
 private:
+    void Work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            toMakeChanged_.wait(lock, [this] { return stopping_ || !toMake_.empty(); });
+            if (stopping_)
+                return;
+            TPendingEntry* slot = toMake_.front();
+            toMake_.pop_front();
+            const QString path = slot->entry.path;
+            lock.unlock();
+            TThumbnail thumbnail = MakeThumbnail(path);
+            lock.lock();
+            slot->thumbnail = std::move(thumbnail);
+            made_.notify_all();
+        }
+    }
+
     static constexpr std::size_t kAhead = 16;
-    QThreadPool pool_;
-    std::deque<TPendingEntry> pending_;
+    // Owned by the walking thread; a worker reaches an entry only through toMake_ and mutex_.
+    std::deque<std::unique_ptr<TPendingEntry>> pending_;
+    std::mutex mutex_;
+    std::condition_variable toMakeChanged_;
+    std::condition_variable made_;
+    std::deque<TPendingEntry*> toMake_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
 };
 
 } // namespace report_walk
@@ -68,7 +112,7 @@ void WalkReport(TReportModel& model, const TReportOptions& options, Group onGrou
         report_walk::TPendingEntry next = ahead.Take();
         if (next.group != current)
             onGroup(*(current = next.group));
-        onEntry(next.entry, next.thumbnail.get());
+        onEntry(next.entry, *next.thumbnail);
         ++done;
         if (options.progress && !options.progress(done, total))
             throw EAbort("The report was cancelled");
